@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+// The fixed texts a user reads during a query.
+namespace Query {
+
+inline constexpr std::u16string_view kQueryingStatus = u"正在查询，请稍候。。。";
+inline constexpr std::u16string_view kFoundStatus = u"查询完毕！请查看！";
+inline constexpr std::u16string_view kNotFoundText = u"没有找到要查询的信息！";
+inline constexpr std::u16string_view kNotFoundStatus = u"查询完毕!没有找到要查询的信息!";
+inline constexpr std::u16string_view kCityPrompt = u"请输入城市名称！";
+inline constexpr std::u16string_view kLinePrompt = u"请输入线路名称！";
+inline constexpr std::u16string_view kPageCharset = u"UTF-8";
+
+}  // namespace Query

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "query/route_service_base.h"
+
+namespace Query {
+
+enum class VehicleKind { Bus, Trolleybus };
+
+// The address of a line's page: base, city pinyin, "/xianlu/", the upper-cased
+// line and "lu/" (bus) or "ludianche/" (trolleybus). The city is trimmed for
+// both kinds, the line only for buses: trolleybus lines keep their spaces.
+// Nothing is escaped here; the fetch puts the address on the wire.
+std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
+                               std::u16string_view lineText,
+                               std::u16string_view base = RouteServiceBase);
+
+}  // namespace Query
