@@ -9,6 +9,8 @@ struct StationList {
   bool found = false;
   // Chinese stop names in page order, "—" between them; empty when not found.
   std::u16string stops;
+
+  friend bool operator==(const StationList&, const StationList&) = default;
 };
 
 // Cuts the stop list out of a line page: the part before the first "}]}",

@@ -1,0 +1,47 @@
+#include "query/query_url.h"
+
+#include <gtest/gtest.h>
+
+#include "query/text_trim.h"
+
+namespace {
+
+using Query::ComposeQueryUrl;
+using Query::VehicleKind;
+
+const std::u16string B = Query::RouteServiceBase;
+
+TEST(ComposeQueryUrl, BusAddresses) {
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"K55"), B + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"k55"), B + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u" 济南 ", u"  k 55  "),
+            B + u"jinan/xianlu/K 55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"\u3000济南\u3000", u"\u3000K55 \u3000"),
+            B + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1"), B + u"shen/xianlu/旅游1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1"), B + u"Jinan/xianlu/1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u""), B + u"/xianlu/lu/");
+}
+
+TEST(ComposeQueryUrl, TrolleybusLinesKeepTheirSpaces) {
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"北京", u"103"),
+            B + u"beijing/xianlu/103ludianche/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u" 济南 ", u" 1 "),
+            B + u"jinan/xianlu/ 1 ludianche/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"济南\u3000", u"\u3000y1"),
+            B + u"jinan/xianlu/\u3000Y1ludianche/");
+}
+
+TEST(ComposeQueryUrl, TakesAnotherBase) {
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"北京", u"1", u"https://example.test/"),
+            u"https://example.test/beijing/xianlu/1lu/");
+}
+
+TEST(TrimSpaces, RemovesPlainAndIdeographicSpacesAtTheEndsOnly) {
+  EXPECT_EQ(Query::TrimSpaces(u""), u"");
+  EXPECT_EQ(Query::TrimSpaces(u" \u3000 "), u"");
+  EXPECT_EQ(Query::TrimSpaces(u" a b\u3000"), u"a b");
+  EXPECT_EQ(Query::TrimSpaces(u"\t济南\t"), u"\t济南\t");
+}
+
+}  // namespace

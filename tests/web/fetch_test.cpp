@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+
+#include "tests/support/loopback_server.h"
+#include "tests/support/raw_server.h"
+#include "web/inets.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Inets::FetchText;
+using Testing::LoopbackServer;
+using Testing::RawServer;
+
+// Short enough that no test waits long, long enough for a loaded machine.
+Inets::FetchLimits ShortLimits() {
+  Inets::FetchLimits limits;
+  limits.connectTimeout = 2s;
+  limits.idleTimeout = 1s;
+  limits.totalTimeout = 4s;
+  limits.maxBodyBytes = 64 * 1024;
+  return limits;
+}
+
+std::u16string TextOf(const Inets::FetchOutcome& outcome) {
+  const auto* text = std::get_if<std::u16string>(&outcome.result);
+  return text ? *text : u"<not text>";
+}
+
+bool IsNothing(const Inets::FetchOutcome& outcome) {
+  return std::holds_alternative<std::monostate>(outcome.result) && !outcome.failure.empty();
+}
+
+TEST(FetchText, SendsOneGetWithTheHeaderAndNoCredentials) {
+  LoopbackServer site;
+  std::mutex mutex;
+  std::vector<httplib::Request> seen;
+  site.server().Get(".*", [&](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard lock(mutex);
+    seen.push_back(request);
+    response.set_content("济南", "text/html; charset=utf-8");
+  });
+  site.Start();
+
+  const auto outcome = FetchText(site.Url("jinan/xianlu/K55lu/"), u"UTF-8", ShortLimits());
+  EXPECT_EQ(TextOf(outcome), u"济南");
+  EXPECT_TRUE(outcome.failure.empty());
+  std::lock_guard lock(mutex);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].method, "GET");
+  EXPECT_EQ(seen[0].path, "/jinan/xianlu/K55lu/");
+  EXPECT_EQ(seen[0].get_header_value("If-Modified-Since"), "0");
+  EXPECT_EQ(seen[0].get_header_value_count("If-Modified-Since"), 1u);
+  EXPECT_FALSE(seen[0].has_header("Authorization"));
+}
+
+TEST(FetchText, ReturnsTheBodyWhateverTheStatus) {
+  LoopbackServer site;
+  site.server().Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("找不到", "text/html");
+  });
+  site.server().Get("/broken", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 500;
+    response.set_content("[{name:'东站',x:'1'}]}", "text/html");
+  });
+  site.server().Get("/empty", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 200;
+  });
+  site.Start();
+
+  EXPECT_EQ(TextOf(FetchText(site.Url("missing"), u"UTF-8", ShortLimits())), u"找不到");
+  EXPECT_EQ(TextOf(FetchText(site.Url("broken"), u"UTF-8", ShortLimits())),
+            u"[{name:'东站',x:'1'}]}");
+  EXPECT_EQ(TextOf(FetchText(site.Url("empty"), u"UTF-8", ShortLimits())), u"");
+}
+
+TEST(FetchText, DecodesAndUnpacks) {
+  const std::string page = "\xEF\xBB\xBF<p>东站\xFF" + std::string(20000, 'x');
+  LoopbackServer site;
+  std::string encoding;
+  site.server().Get("/page", [&](const httplib::Request&, httplib::Response& response) {
+    response.set_content(page, "text/html");
+  });
+  site.server().set_post_routing_handler(
+      [&](const httplib::Request&, httplib::Response& response) {
+        encoding = response.get_header_value("Content-Encoding");
+      });
+  site.Start();
+
+  const auto outcome = FetchText(site.Url("page"), u"UTF-8", ShortLimits());
+  EXPECT_EQ(TextOf(outcome), u"<p>东站\uFFFD" + std::u16string(20000, u'x'));
+  EXPECT_FALSE(encoding.empty()) << "the answer was expected to come compressed";
+}
+
+TEST(FetchText, GivesTheBytesWhenOnlyDecodingFails) {
+  LoopbackServer site;
+  site.server().Get("/page", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("ab", "text/plain");
+  });
+  site.Start();
+  const auto outcome = FetchText(site.Url("page"), u"no-such-charset", ShortLimits());
+  ASSERT_TRUE(std::holds_alternative<Inets::Bytes>(outcome.result));
+  EXPECT_EQ(std::get<Inets::Bytes>(outcome.result), (Inets::Bytes{'a', 'b'}));
+  EXPECT_TRUE(outcome.failure.empty());
+}
+
+TEST(FetchText, PutsSpacesAndChineseOnTheWirePercentEncoded) {
+  std::string requestLine;
+  RawServer site([&](int socket, const std::string& request) {
+    requestLine = request.substr(0, request.find("\r\n"));
+    RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+  });
+  const auto outcome = FetchText(site.Url("") + u"beijing/xianlu/夜 2ludianche/", u"UTF-8", ShortLimits());
+  EXPECT_EQ(TextOf(outcome), u"ok");
+  EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202ludianche/ HTTP/1.1");
+}
+
+// Each misbehaving peer must end the fetch in "nothing", with a reason, well
+// within the shortened limits.
+struct Misbehaviour {
+  const char* name;
+  RawServer::Serve serve;
+  const char* reason;
+};
+
+TEST(FetchText, GivesNothingWithAReasonWhenNoWholeBodyArrives) {
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
+  const std::vector<Misbehaviour> cases = {
+      {"silent", [](int s, const std::string&) { RawServer::WaitForClose(s, 8000); }, "timed out"},
+      {"stalls after the headers",
+       [&](int s, const std::string&) {
+         RawServer::Send(s, head + "0123456789");
+         RawServer::WaitForClose(s, 8000);
+       },
+       "timed out"},
+      {"closes mid-body", [&](int s, const std::string&) { RawServer::Send(s, head + "01234"); },
+       "closed"},
+      {"resets mid-body",
+       [&](int s, const std::string&) {
+         RawServer::Send(s, head + "01234");
+         RawServer::Reset(s);
+       },
+       ""},
+      {"invalid chunks",
+       [](int s, const std::string&) {
+         RawServer::Send(s, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n");
+       },
+       ""},
+      {"body over the limit",
+       [](int s, const std::string&) {
+         RawServer::Send(s, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+         RawServer::Send(s, std::string(200 * 1024, 'x'));
+       },
+       "too large"},
+      {"redirect to file",
+       [](int s, const std::string&) {
+         RawServer::Send(s, "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\n"
+                            "Content-Length: 0\r\n\r\n");
+       },
+       "redirect refused"},
+      {"redirect to ftp",
+       [](int s, const std::string&) {
+         RawServer::Send(s, "HTTP/1.1 301 Moved\r\nLocation: ftp://127.0.0.1/x\r\n"
+                            "Content-Length: 0\r\n\r\n");
+       },
+       "redirect refused"},
+  };
+  for (const auto& misbehaviour : cases) {
+    RawServer site(misbehaviour.serve);
+    const auto started = std::chrono::steady_clock::now();
+    const auto outcome = FetchText(site.Url("page"), u"UTF-8", ShortLimits());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 6s) << misbehaviour.name;
+    EXPECT_TRUE(IsNothing(outcome)) << misbehaviour.name;
+    EXPECT_NE(outcome.failure.find(misbehaviour.reason), std::string::npos)
+        << misbehaviour.name << ": " << outcome.failure;
+    EXPECT_EQ(outcome.failure.find('\n'), std::string::npos) << misbehaviour.name;
+  }
+}
+
+TEST(FetchText, FollowsRedirectsWithinLimits) {
+  LoopbackServer site;
+  site.server().Get("/old", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("/new");
+  });
+  site.server().Get("/new", [](const httplib::Request& request, httplib::Response& response) {
+    response.set_content(request.get_header_value("If-Modified-Since"), "text/plain");
+  });
+  site.server().Get("/loop", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("/loop");
+  });
+  site.Start();
+
+  EXPECT_EQ(TextOf(FetchText(site.Url("old"), u"UTF-8", ShortLimits())), u"0");
+  const auto loop = FetchText(site.Url("loop"), u"UTF-8", ShortLimits());
+  EXPECT_TRUE(IsNothing(loop));
+  EXPECT_NE(loop.failure.find("too many redirects"), std::string::npos) << loop.failure;
+}
+
+TEST(FetchText, GivesNothingForRefusedConnectionsAndUnusableAddresses) {
+  const int port = RawServer::UnusedPort();
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
+  const auto refused = FetchText(std::u16string(url.begin(), url.end()), u"UTF-8", ShortLimits());
+  EXPECT_TRUE(IsNothing(refused));
+  EXPECT_NE(refused.failure.find("connection refused"), std::string::npos) << refused.failure;
+
+  for (const std::u16string address : {u"file:///etc/hostname", u"ftp://127.0.0.1/", u"", u"::"}) {
+    const auto outcome = FetchText(address, u"UTF-8", ShortLimits());
+    EXPECT_TRUE(IsNothing(outcome)) << std::string(address.begin(), address.end());
+  }
+}
+
+}  // namespace
