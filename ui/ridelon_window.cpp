@@ -104,7 +104,8 @@ void Ridelon::GiveTabFocusToTheCheckedOption() {
 }
 
 void Ridelon::ComposeQueryUrl(Query::VehicleKind kind) {
-  queryUrl_ = Query::ComposeQueryUrl(kind, ToU16(Combo1->currentText()), ToU16(Combo2->currentText()));
+  queryUrl_ = Query::ComposeQueryUrl(kind, ToU16(Combo1->currentText()),
+                                     ToU16(Combo2->currentText()), routeServiceBase_);
 }
 
 void Ridelon::Form_Load() {

@@ -42,6 +42,7 @@ class Ridelon : public QWidget, public Query::QueryWindow {
   // Tests shorten these so that nothing waits long.
   void SetTimedMessageTimeout(std::chrono::milliseconds timeout) { messageTimeout_ = timeout; }
   void SetFetchLimits(const Inets::FetchLimits& limits) { fetchLimits_ = limits; }
+  void SetRouteServiceBase(std::u16string base) { routeServiceBase_ = std::move(base); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -66,6 +67,7 @@ class Ridelon : public QWidget, public Query::QueryWindow {
   QLabel* StatusPanel = nullptr;
 
   std::u16string queryUrl_;
+  std::u16string routeServiceBase_ = Query::RouteServiceBase;
   std::chrono::milliseconds messageTimeout_ = Ui::kTimedMessageTimeout;
   Inets::FetchLimits fetchLimits_;
   bool querying_ = false;

@@ -10,6 +10,8 @@ void ShowTimedMessage(QWidget* owner, const QString& text, std::chrono::millisec
   box.setWindowModality(Qt::WindowModal);
   QTimer::singleShot(timeout, &box, [&box] { box.done(QMessageBox::Ok); });
   box.exec();
+  // Give the keyboard back to the owner even where no window manager does.
+  owner->activateWindow();
 }
 
 }  // namespace Ui
