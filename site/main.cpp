@@ -35,7 +35,7 @@ std::filesystem::path DefaultDataDir(const char* argv0) {
   std::error_code error;
   const auto exe = std::filesystem::canonical("/proc/self/exe", error);
   const auto base = error ? std::filesystem::path(argv0).parent_path() : exe.parent_path();
-  const auto installed = base / ".." / "share" / "ridelon" / "site";
+  auto installed = base / ".." / "share" / "ridelon" / "site";
   if (std::filesystem::is_directory(installed, error)) return installed;
   return RIDELON_SITE_SOURCE_DATA;
 }

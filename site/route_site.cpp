@@ -142,7 +142,7 @@ std::optional<std::string> RouteSite::PageFor(std::string_view path) const {
 void RouteSite::Mount(httplib::Server& server) const {
   server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     if (auto page = PageFor(request.path)) {
-      response.set_content(std::move(*page), "text/html; charset=utf-8");
+      response.set_content(*page, "text/html; charset=utf-8");
     } else {
       response.status = 404;
       response.set_content(NotFoundPage(request.path), "text/html; charset=utf-8");

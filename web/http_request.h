@@ -8,7 +8,7 @@
 
 #include "web/fetch_limits.h"
 
-typedef void CURL;
+using CURL = void;
 struct curl_slist;
 
 namespace Inets {

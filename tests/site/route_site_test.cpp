@@ -109,6 +109,7 @@ TEST(RouteSiteProgram, ServesLogsAndStops) {
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   std::vector<std::string> args = {RIDELON_SITE, "--port", port, "--data", kSampleData.string()};
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   pid_t pid = 0;

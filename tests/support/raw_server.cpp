@@ -44,9 +44,10 @@ int RawServer::UnusedPort() {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  const bool bound = ::bind(probe, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                     ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
   ::close(probe);
+  if (!bound) throw std::runtime_error("cannot find a free loopback port");
   return ntohs(address.sin_port);
 }
 

@@ -20,7 +20,7 @@ Inets::FetchLimits ShortLimits() {
   limits.connectTimeout = 2s;
   limits.idleTimeout = 1s;
   limits.totalTimeout = 4s;
-  limits.maxBodyBytes = 64 * 1024;
+  limits.maxBodyBytes = std::size_t{64} * 1024;
   return limits;
 }
 
@@ -152,7 +152,7 @@ TEST(FetchText, GivesNothingWithAReasonWhenNoWholeBodyArrives) {
       {"body over the limit",
        [](int s, const std::string&) {
          RawServer::Send(s, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
-         RawServer::Send(s, std::string(200 * 1024, 'x'));
+         RawServer::Send(s, std::string(std::size_t{200} * 1024, 'x'));
        },
        "too large"},
       {"redirect to file",
