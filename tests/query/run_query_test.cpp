@@ -8,34 +8,15 @@
 #include "query/query_texts.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/raw_server.h"
+#include "tests/support/recording_window.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Query::RunQuery;
 
-// Writes down every window operation in order; can be told to fail one kind.
-class RecordingWindow : public Query::QueryWindow {
- public:
-  explicit RecordingWindow(std::u16string url) : url_(std::move(url)) {}
-
-  std::u16string QueryUrl() const override { return url_; }
-  void SetResultsText(std::u16string_view text) override { Record(u"results", text); }
-  void SetStatusText(std::u16string_view text) override { Record(u"status", text); }
-  void ShowTimedMessage(std::u16string_view text) override { Record(u"message", text); }
-
-  std::u16string failing;  // the operation that throws
-  std::vector<std::pair<std::u16string, std::u16string>> events;
-
- private:
-  void Record(std::u16string_view what, std::u16string_view text) {
-    if (what == failing) throw std::runtime_error("window operation failed");
-    events.emplace_back(what, text);
-  }
-  std::u16string url_;
-};
-
-using Events = std::vector<std::pair<std::u16string, std::u16string>>;
+using Events = Testing::RecordingWindow::Events;
+using Testing::RecordingWindow;
 
 Inets::FetchOutcome QuickFetch(std::u16string_view url, std::u16string_view charset) {
   Inets::FetchLimits limits;

@@ -51,12 +51,13 @@ int RawServer::UnusedPort() {
   return ntohs(address.sin_port);
 }
 
-void RawServer::Send(int socket, std::string_view bytes) {
+bool RawServer::Send(int socket, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t sent = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent <= 0) return;
+    if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
+  return true;
 }
 
 void RawServer::Reset(int socket) {

@@ -26,7 +26,8 @@ class RawServer {
   static int UnusedPort();
 
   // Helpers for `serve`.
-  static void Send(int socket, std::string_view bytes);
+  // False once the peer has gone.
+  static bool Send(int socket, std::string_view bytes);
   static void Reset(int socket);  // closes with RST instead of FIN
   // Holds the connection, silent, until the client hangs up or `cap` passes.
   static void WaitForClose(int socket, int capMilliseconds);

@@ -69,6 +69,16 @@ class Sampler {
   QTimer timer_;
 };
 
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+  int* count;
+  explicit PaintCounter(int* c) : count(c) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++*count;
+    return false;
+  }
+};
+
 class RidelonWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -259,14 +269,7 @@ TEST_F(RidelonWindowTest, KeepsPaintingButTakesNoSecondQueryWhileARequestRuns) {
   QString statusDuringRequest, resultsDuringRequest;
   int paintsDuringRequest = 0;
   bool closedDuringRequest = true;
-  struct PaintCounter : QObject {
-    int* count;
-    explicit PaintCounter(int* c) : count(c) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) ++*count;
-      return false;
-    }
-  } counter(&paintsDuringRequest);
+  PaintCounter counter(&paintsDuringRequest);
   Status()->installEventFilter(&counter);
 
   Sampler sampler([&] {
@@ -333,6 +336,37 @@ TEST_F(RidelonWindowTest, TheMessageClosesByItselfAndEnterQueriesToo) {
   EXPECT_LT(elapsed.elapsed(), 5000);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_EQ(Results()->toPlainText(), QStringLiteral("东站——西门"));
+}
+
+TEST_F(RidelonWindowTest, AStalledSiteNeverLeavesTheWindowUnpaintedOrBusy) {
+  Testing::RawServer stalled([](int s, const std::string&) {
+    Testing::RawServer::Send(s, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n[{name:");
+    Testing::RawServer::WaitForClose(s, 10'000);
+  });
+  window.SetRouteServiceBase(stalled.Url(""));
+  Inets::FetchLimits limits;
+  limits.idleTimeout = 1s;
+  limits.totalTimeout = 3s;
+  window.SetFetchLimits(limits);
+
+  int paints = 0;
+  PaintCounter counter(&paints);
+  Status()->installEventFilter(&counter);
+  int paintsAtFirstSample = -1, paintsAtLastSample = -1;
+  Sampler sampler([&] {
+    if (QApplication::overrideCursor() == nullptr) return;  // not querying
+    if (paintsAtFirstSample < 0) paintsAtFirstSample = paints;
+    paintsAtLastSample = paints;
+    Status()->update();  // a repaint request that must be served during the stall
+  });
+  BoxWatcher watcher;
+  PressQuery();
+  EXPECT_GT(paintsAtLastSample, paintsAtFirstSample);
+  EXPECT_EQ(Status()->text(), Q(Query::kNotFoundStatus));
+  EXPECT_TRUE(Status()->toolTip().startsWith(QStringLiteral("timed out")))
+      << Status()->toolTip().toStdString();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(watcher.boxes.empty());
 }
 
 TEST_F(RidelonWindowTest, LongStatusTextIsCutAtTheRightEdge) {

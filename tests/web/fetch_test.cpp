@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
 #include "tests/support/raw_server.h"
 #include "web/inets.h"
 
@@ -14,15 +15,7 @@ using Inets::FetchText;
 using Testing::LoopbackServer;
 using Testing::RawServer;
 
-// Short enough that no test waits long, long enough for a loaded machine.
-Inets::FetchLimits ShortLimits() {
-  Inets::FetchLimits limits;
-  limits.connectTimeout = 2s;
-  limits.idleTimeout = 1s;
-  limits.totalTimeout = 4s;
-  limits.maxBodyBytes = std::size_t{64} * 1024;
-  return limits;
-}
+using Testing::ShortLimits;
 
 std::u16string TextOf(const Inets::FetchOutcome& outcome) {
   const auto* text = std::get_if<std::u16string>(&outcome.result);
@@ -118,65 +111,15 @@ TEST(FetchText, PutsSpacesAndChineseOnTheWirePercentEncoded) {
   EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202ludianche/ HTTP/1.1");
 }
 
-// Each misbehaving peer must end the fetch in "nothing", with a reason, well
-// within the shortened limits.
-struct Misbehaviour {
-  const char* name;
-  RawServer::Serve serve;
-  const char* reason;
-};
-
 TEST(FetchText, GivesNothingWithAReasonWhenNoWholeBodyArrives) {
-  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
-  const std::vector<Misbehaviour> cases = {
-      {"silent", [](int s, const std::string&) { RawServer::WaitForClose(s, 8000); }, "timed out"},
-      {"stalls after the headers",
-       [&](int s, const std::string&) {
-         RawServer::Send(s, head + "0123456789");
-         RawServer::WaitForClose(s, 8000);
-       },
-       "timed out"},
-      {"closes mid-body", [&](int s, const std::string&) { RawServer::Send(s, head + "01234"); },
-       "closed"},
-      {"resets mid-body",
-       [&](int s, const std::string&) {
-         RawServer::Send(s, head + "01234");
-         RawServer::Reset(s);
-       },
-       ""},
-      {"invalid chunks",
-       [](int s, const std::string&) {
-         RawServer::Send(s, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n");
-       },
-       ""},
-      {"body over the limit",
-       [](int s, const std::string&) {
-         RawServer::Send(s, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
-         RawServer::Send(s, std::string(std::size_t{200} * 1024, 'x'));
-       },
-       "too large"},
-      {"redirect to file",
-       [](int s, const std::string&) {
-         RawServer::Send(s, "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\n"
-                            "Content-Length: 0\r\n\r\n");
-       },
-       "redirect refused"},
-      {"redirect to ftp",
-       [](int s, const std::string&) {
-         RawServer::Send(s, "HTTP/1.1 301 Moved\r\nLocation: ftp://127.0.0.1/x\r\n"
-                            "Content-Length: 0\r\n\r\n");
-       },
-       "redirect refused"},
-  };
-  for (const auto& misbehaviour : cases) {
-    RawServer site(misbehaviour.serve);
+  for (const auto& peer : Testing::MisbehavingPeers()) {
+    RawServer site(peer.serve);
     const auto started = std::chrono::steady_clock::now();
     const auto outcome = FetchText(site.Url("page"), u"UTF-8", ShortLimits());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 6s) << misbehaviour.name;
-    EXPECT_TRUE(IsNothing(outcome)) << misbehaviour.name;
-    EXPECT_NE(outcome.failure.find(misbehaviour.reason), std::string::npos)
-        << misbehaviour.name << ": " << outcome.failure;
-    EXPECT_EQ(outcome.failure.find('\n'), std::string::npos) << misbehaviour.name;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, Testing::kShortLimitsBound) << peer.name;
+    EXPECT_TRUE(IsNothing(outcome)) << peer.name;
+    EXPECT_EQ(outcome.failure.rfind(peer.reason, 0), 0u) << peer.name << ": " << outcome.failure;
+    EXPECT_EQ(outcome.failure.find('\n'), std::string::npos) << peer.name;
   }
 }
 
