@@ -1,6 +1,5 @@
 #include "pinyin/syllable_table.h"
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -106,8 +105,7 @@ SyllableTable MakeTable() {
 }  // namespace
 
 void SyllableTable::Add(std::string key, std::int16_t item) {
-  if (std::find(keys_.begin(), keys_.end(), key) != keys_.end())
-    throw std::invalid_argument("duplicate syllable: " + key);
+  if (!keySet_.insert(key).second) throw std::invalid_argument("duplicate syllable: " + key);
   keys_.push_back(std::move(key));
   items_.push_back(item);
 }

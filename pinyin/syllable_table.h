@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace Pinyin {
@@ -22,6 +23,7 @@ class SyllableTable {
  private:
   std::vector<std::string> keys_;
   std::vector<std::int16_t> items_;
+  std::unordered_set<std::string> keySet_;  // for the duplicate check
 };
 
 // The process-wide table of 396 syllables in GB2312 order. Built on first use,

@@ -1,8 +1,8 @@
 #include "web/decoding_stream.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ustring.h>
 
-#include <cstring>
 #include <memory>
 
 namespace Inets {
@@ -15,6 +15,29 @@ struct ConverterCloser {
 
 std::runtime_error DecodingError(const std::string& what, UErrorCode status) {
   return std::runtime_error(what + " (" + u_errorName(status) + ")");
+}
+
+bool IsUtf8Name(std::string_view name) {
+  std::string folded;
+  for (const char c : name)
+    if (c != '-' && c != '_') folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return folded == "utf8";
+}
+
+// UTF-8 through ICU's string functions, which need no converter data: the
+// common case, and the one a short-lived command-line query pays for.
+std::u16string DecodeUtf8(const std::vector<std::uint8_t>& bytes) {
+  const char* source = reinterpret_cast<const char*>(bytes.data());
+  const auto length = static_cast<int32_t>(bytes.size());
+  std::u16string text(bytes.size(), u'\0');
+  int32_t written = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(text.data(), static_cast<int32_t>(text.size()), &written, source, length,
+                       0xFFFD, nullptr, &status);
+  if (U_FAILURE(status)) throw DecodingError("could not decode as UTF-8", status);
+  text.resize(static_cast<std::size_t>(written));
+  if (!text.empty() && text.front() == u'\uFEFF') text.erase(0, 1);
+  return text;
 }
 
 }  // namespace
@@ -32,6 +55,8 @@ void DecodingStream::SetCharset(std::u16string_view name) {
 }
 
 std::u16string DecodingStream::ReadText() const {
+  if (IsUtf8Name(charset_)) return DecodeUtf8(bytes_);
+
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open(charset_.c_str(), &status));
   if (U_FAILURE(status)) throw DecodingError("unknown charset \"" + charset_ + "\"", status);
@@ -51,9 +76,6 @@ std::u16string DecodingStream::ReadText() const {
   }
   if (U_FAILURE(status)) throw DecodingError("could not decode as " + charset_, status);
   text.resize(static_cast<std::size_t>(target - text.data()));
-
-  const bool utf8 = std::strcmp(ucnv_getName(converter.get(), &status), "UTF-8") == 0;
-  if (utf8 && !text.empty() && text.front() == u'\uFEFF') text.erase(0, 1);
   return text;
 }
 
