@@ -36,7 +36,8 @@ std::filesystem::path DefaultDataDir(const char* argv0) {
   const auto exe = std::filesystem::canonical("/proc/self/exe", error);
   const auto base = error ? std::filesystem::path(argv0).parent_path() : exe.parent_path();
   auto installed = base / ".." / "share" / "ridelon" / "site";
-  if (std::filesystem::is_directory(installed, error)) return installed;
+  if (std::filesystem::is_directory(installed, error))
+    return std::filesystem::weakly_canonical(installed, error);
   return RIDELON_SITE_SOURCE_DATA;
 }
 
