@@ -17,8 +17,8 @@ std::u16string LinePage(std::size_t units) {
       u"公交线路</title><link rel=\"stylesheet\" href=\"/css/site.css\"></head><body>"
       u"<div class=\"nav\"><a href=\"/\">首页</a> &gt; <a href=\"/jinan/\">济南公交</a></div>"
       u"<p>首末班时间：6:00-21:30，票价：1元，支持刷卡。途经主要道路与站点如下。</p>\n";
-  const char16_t* names[] = {u"济南火车站", u"经四纬二", u"大观园", u"泉城广场", u"省立医院",
-                             u"千佛山", u"燕山立交桥", u"洪家楼"};
+  const char16_t* names[] = {u"济南火车站", u"经四纬二", u"大观园",     u"泉城广场",
+                             u"省立医院",   u"千佛山",   u"燕山立交桥", u"洪家楼"};
   std::u16string page;
   while (page.size() < units / 4) page += head;
   page += u"<script type=\"text/javascript\">var line = {stations:[";
@@ -52,7 +52,7 @@ BENCHMARK(FindPass)->Arg(32 << 10)->Arg(1 << 20);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return Bench::RunAndCompare(argc, argv,
-                              {{"Extract/32768", "FindPass/32768", 4.0},
-                               {"Extract/1048576", "FindPass/1048576", 4.0}});
+  return Bench::RunAndCompare(
+      argc, argv,
+      {{"Extract/32768", "FindPass/32768", 4.0}, {"Extract/1048576", "FindPass/1048576", 4.0}});
 }

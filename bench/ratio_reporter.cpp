@@ -8,9 +8,9 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   ConsoleReporter::ReportRuns(runs);
   for (const Run& run : runs) {
     if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-    nanoseconds_[run.benchmark_name()] =
-        run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
-        benchmark::GetTimeUnitMultiplier(run.time_unit);
+    nanoseconds_[run.benchmark_name()] = run.GetAdjustedCPUTime() *
+                                         benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
+                                         benchmark::GetTimeUnitMultiplier(run.time_unit);
   }
 }
 

@@ -17,7 +17,8 @@ Arguments ParseArguments(const std::vector<std::string>& args, const std::set<st
       optionsEnded = true;
     } else if (flags.count(arg) != 0) {
       parsed.flags.insert(arg);
-    } else if (const auto eq = arg.find('='); eq != std::string::npos && valued.count(arg.substr(0, eq))) {
+    } else if (const auto eq = arg.find('=');
+               eq != std::string::npos && valued.count(arg.substr(0, eq))) {
       parsed.values[arg.substr(0, eq)] = arg.substr(eq + 1);
     } else if (valued.count(arg) != 0) {
       if (i + 1 == args.size()) throw UsageError(arg + " needs a value");

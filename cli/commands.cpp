@@ -30,10 +30,10 @@ struct Address {
 };
 
 Address ReadAddress(const Arguments& arguments) {
-  Address address{arguments.Has("--trolleybus") ? Query::VehicleKind::Trolleybus
-                                                : Query::VehicleKind::Bus,
-                  FromUtf8(arguments.positional[0]), FromUtf8(arguments.positional[1]),
-                  Query::RouteServiceBase};
+  Address address{
+      arguments.Has("--trolleybus") ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus,
+      FromUtf8(arguments.positional[0]), FromUtf8(arguments.positional[1]),
+      Query::RouteServiceBase};
   if (const auto base = arguments.values.find("--base"); base != arguments.values.end())
     address.base = FromUtf8(base->second);
   return address;
@@ -56,8 +56,8 @@ Inets::FetchLimits LimitsFrom(const Arguments& arguments) {
       NumericOption(arguments, "--idle-timeout", Inets::FetchLimits::kIdleTimeout.count()));
   limits.totalTimeout = milliseconds(
       NumericOption(arguments, "--max-time", Inets::FetchLimits::kTotalTimeout.count()));
-  limits.maxBodyBytes = static_cast<std::size_t>(NumericOption(
-      arguments, "--max-body", static_cast<long>(Inets::FetchLimits::kMaxBodyBytes)));
+  limits.maxBodyBytes = static_cast<std::size_t>(
+      NumericOption(arguments, "--max-body", static_cast<long>(Inets::FetchLimits::kMaxBodyBytes)));
   return limits;
 }
 

@@ -10,8 +10,8 @@ namespace Query {
 
 // Performs the fetch for a run. The window passes one that keeps itself
 // painted while the request is under way; the default fetches in place.
-using Fetcher = std::function<Inets::FetchOutcome(std::u16string_view url,
-                                                  std::u16string_view charset)>;
+using Fetcher =
+    std::function<Inets::FetchOutcome(std::u16string_view url, std::u16string_view charset)>;
 
 // One query for the window's QueryUrl: fetch the page, show its text, extract
 // the stops, then write the outcome: results box, status panel, and, only when

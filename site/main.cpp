@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    if (arg != "--port" && arg != "--bind" && arg != "--data") return Fail(2, "unknown argument " + arg);
+    if (arg != "--port" && arg != "--bind" && arg != "--data")
+      return Fail(2, "unknown argument " + arg);
     if (i + 1 == argc) return Fail(2, arg + " needs a value");
     const std::string value = argv[++i];
     if (arg == "--port") {

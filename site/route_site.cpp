@@ -25,17 +25,34 @@ std::string EscapeHtml(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
       // Brackets and braces too, so that no stop name shown above the script
       // can form the markers of a stop record.
-      case '[': out += "&#91;"; break;
-      case ']': out += "&#93;"; break;
-      case '{': out += "&#123;"; break;
-      case '}': out += "&#125;"; break;
-      default: out += c;
+      case '[':
+        out += "&#91;";
+        break;
+      case ']':
+        out += "&#93;";
+        break;
+      case '{':
+        out += "&#123;";
+        break;
+      case '}':
+        out += "&#125;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

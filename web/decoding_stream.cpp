@@ -67,8 +67,8 @@ std::u16string DecodingStream::ReadText() const {
   char16_t* target = text.data();
   for (;;) {
     status = U_ZERO_ERROR;
-    ucnv_toUnicode(converter.get(), &target, text.data() + text.size(), &source, sourceEnd,
-                   nullptr, true, &status);
+    ucnv_toUnicode(converter.get(), &target, text.data() + text.size(), &source, sourceEnd, nullptr,
+                   true, &status);
     if (status != U_BUFFER_OVERFLOW_ERROR) break;
     const auto used = target - text.data();
     text.resize(text.size() * 2);

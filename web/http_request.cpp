@@ -1,9 +1,9 @@
 #include "web/http_request.h"
 
 #include <curl/curl.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
-#include <unicode/unistr.h>
 
 #include "web/wire_url.h"
 
@@ -64,7 +64,8 @@ void HttpRequest::Open(std::u16string_view method, std::u16string_view url, bool
   curl_easy_setopt(curl_, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl_, CURLOPT_MAXREDIRS, limits_.maxRedirects);
   curl_easy_setopt(curl_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
-  curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
+  curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS,
+                   static_cast<long>(limits_.connectTimeout.count()));
   curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTimeout.count()));
   // "No byte for idleTimeout": slower than one byte a second over that span.
   curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -88,7 +89,8 @@ void HttpRequest::SetRequestHeader(std::string_view name, std::string_view value
   if (!opened_) throw FetchError("request not opened");
   if (name.empty() || HasLineBreak(name) || HasLineBreak(value) || name.find(':') != name.npos)
     throw FetchError("invalid request header");
-  curl_slist* grown = curl_slist_append(headers_, (std::string(name) + ": " + std::string(value)).c_str());
+  curl_slist* grown =
+      curl_slist_append(headers_, (std::string(name) + ": " + std::string(value)).c_str());
   if (grown == nullptr) throw FetchError("out of memory for a request header");
   headers_ = grown;
   curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
@@ -132,29 +134,48 @@ std::string HttpRequest::DescribeFailure(int code) const {
   std::string reason;
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: reason = "host not found"; break;
-    case CURLE_COULDNT_CONNECT: reason = "connection refused"; break;
-    case CURLE_OPERATION_TIMEDOUT: reason = "timed out"; break;
-    case CURLE_TOO_MANY_REDIRECTS: reason = "too many redirects"; break;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      reason = "host not found";
+      break;
+    case CURLE_COULDNT_CONNECT:
+      reason = "connection refused";
+      break;
+    case CURLE_OPERATION_TIMEDOUT:
+      reason = "timed out";
+      break;
+    case CURLE_TOO_MANY_REDIRECTS:
+      reason = "too many redirects";
+      break;
     case CURLE_UNSUPPORTED_PROTOCOL:
       reason = redirects > 0 ? "redirect refused" : "unsupported address";
       break;
-    case CURLE_URL_MALFORMAT: reason = "malformed address"; break;
+    case CURLE_URL_MALFORMAT:
+      reason = "malformed address";
+      break;
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
-    case CURLE_GOT_NOTHING: reason = "connection closed before the page was complete"; break;
-    case CURLE_BAD_CONTENT_ENCODING: reason = "could not unpack the compressed page"; break;
-    case CURLE_PEER_FAILED_VERIFICATION: reason = "certificate not trusted"; break;
+    case CURLE_GOT_NOTHING:
+      reason = "connection closed before the page was complete";
+      break;
+    case CURLE_BAD_CONTENT_ENCODING:
+      reason = "could not unpack the compressed page";
+      break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      reason = "certificate not trusted";
+      break;
     case CURLE_WRITE_ERROR:
       if (bodyTooLarge_) {
         reason = "body too large (over " + std::to_string(limits_.maxBodyBytes) + " bytes)";
         break;
       }
       [[fallthrough]];
-    default: reason = curl_easy_strerror(static_cast<CURLcode>(code));
+    default:
+      reason = curl_easy_strerror(static_cast<CURLcode>(code));
   }
   if (errorBuffer_[0] != '\0' && !(code == CURLE_WRITE_ERROR && bodyTooLarge_))
     reason += std::string(": ") + errorBuffer_;
+  std::replace_if(
+      reason.begin(), reason.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return reason;
 }
 

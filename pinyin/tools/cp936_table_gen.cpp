@@ -71,8 +71,8 @@ bool Build(std::array<std::int16_t, 0x10000>& codes, std::array<char16_t, 256>& 
 
 template <std::size_t N, typename T>
 void WriteArray(std::ofstream& out, const char* name, const std::array<T, N>& values) {
-  out << "inline constexpr std::array<" << (T(-1) < T(0) ? "std::int16_t" : "char16_t") << ", "
-      << N << "> " << name << " = {{\n";
+  out << "inline constexpr std::array<" << (T(-1) < T(0) ? "std::int16_t" : "char16_t") << ", " << N
+      << "> " << name << " = {{\n";
   for (std::size_t i = 0; i < N; ++i)
     out << static_cast<long>(values[i]) << (i + 1 == N ? "\n" : (i % 16 == 15 ? ",\n" : ","));
   out << "}};\n";

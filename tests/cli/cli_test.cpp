@@ -24,15 +24,19 @@ const std::string kWorkedExample =
 
 TEST(Cli, RomanisesAndComposesAddresses) {
   EXPECT_EQ(Cli({"pinyin", "济南"}).out, "jinan\n");
-  EXPECT_EQ(Cli({"url", "--trolleybus", "北京", "103"}).out, kBase + "beijing/xianlu/103ludianche/\n");
+  EXPECT_EQ(Cli({"url", "--trolleybus", "北京", "103"}).out,
+            kBase + "beijing/xianlu/103ludianche/\n");
   EXPECT_EQ(Cli({"url", " 济南 ", " k55 "}).out, kBase + "jinan/xianlu/K55lu/\n");
-  EXPECT_EQ(Cli({"url", "--base", "http://h/", "济南", "K55"}).out, "http://h/jinan/xianlu/K55lu/\n");
+  EXPECT_EQ(Cli({"url", "--base", "http://h/", "济南", "K55"}).out,
+            "http://h/jinan/xianlu/K55lu/\n");
   EXPECT_EQ(Cli({"url", "--base=http://h/", "--trolleybus", "济南", " 1 "}).out,
             "http://h/jinan/xianlu/ 1 ludianche/\n");
 }
 
 TEST(Cli, TurnsInvalidUtf8IntoReplacementCharacters) {
-  const auto result = Cli({"pinyin", "a\xFF" "b济"});
+  const auto result = Cli({"pinyin",
+                           "a\xFF"
+                           "b济"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out, "a?bji\n");  // U+FFFD has no code page 936 form: it counts as "?"
   const auto extract = Cli({"extract"}, "[{name:'东\xFF站'}]}");
@@ -106,7 +110,8 @@ TEST(Cli, QueriesALoopbackSite) {
 }
 
 TEST(Cli, SaysWhyWhenNothingCameBack) {
-  const std::string base = "http://127.0.0.1:" + std::to_string(Testing::RawServer::UnusedPort()) + "/";
+  const std::string base =
+      "http://127.0.0.1:" + std::to_string(Testing::RawServer::UnusedPort()) + "/";
   const auto refused = Cli({"query", "--base", base, "济南", "K55"});
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_EQ(refused.out, "");

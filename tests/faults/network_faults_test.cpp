@@ -19,9 +19,7 @@ using namespace std::chrono_literals;
 using Testing::MisbehavingPeer;
 using Testing::RawServer;
 
-std::string Utf8(std::u16string_view text) {
-  return Testing::ToUtf8ForTests(text);
-}
+std::string Utf8(std::u16string_view text) { return Testing::ToUtf8ForTests(text); }
 
 std::vector<std::string> ShortLimitOptions() {
   const auto limits = Testing::ShortLimits();

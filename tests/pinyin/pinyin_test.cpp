@@ -20,7 +20,7 @@ TEST(CharCode, FollowsCodePage936) {
   EXPECT_EQ(CharCode(u'?'), 63);
   EXPECT_EQ(CharCode(u'济'), Signed(0xBC, 0xC3));
   EXPECT_EQ(CharCode(u'南'), Signed(0xC4, 0xCF));
-  EXPECT_EQ(CharCode(u'啊'), -20319);               // first GB2312 level-1 character
+  EXPECT_EQ(CharCode(u'啊'), -20319);                  // first GB2312 level-1 character
   EXPECT_EQ(CharCode(u'\u2014'), Signed(0xA1, 0xAA));  // —
   EXPECT_EQ(CharCode(u'\u00B7'), Signed(0xA1, 0xA4));  // ·
   EXPECT_EQ(CharCode(u'\u3000'), Signed(0xA1, 0xA1));  // ideographic space
@@ -65,8 +65,7 @@ TEST(CodeToPinyin, AgreesWithABackwardScanOnEveryLevel1Code) {
     std::size_t i = table.Count() - 1;
     while (table.Items()[i] > code) --i;
     const std::string& key = table.Keys()[i];
-    ASSERT_EQ(CodeToPinyin(static_cast<std::int16_t>(code)),
-              std::u16string(key.begin(), key.end()))
+    ASSERT_EQ(CodeToPinyin(static_cast<std::int16_t>(code)), std::u16string(key.begin(), key.end()))
         << code;
   }
 }

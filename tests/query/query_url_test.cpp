@@ -14,8 +14,7 @@ const std::u16string B = Query::RouteServiceBase;
 TEST(ComposeQueryUrl, BusAddresses) {
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"K55"), B + u"jinan/xianlu/K55lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"k55"), B + u"jinan/xianlu/K55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u" 济南 ", u"  k 55  "),
-            B + u"jinan/xianlu/K 55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u" 济南 ", u"  k 55  "), B + u"jinan/xianlu/K 55lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"\u3000济南\u3000", u"\u3000K55 \u3000"),
             B + u"jinan/xianlu/K55lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1"), B + u"shen/xianlu/旅游1lu/");

@@ -28,10 +28,11 @@ Inets::FetchOutcome QuickFetch(std::u16string_view url, std::u16string_view char
 class RunQueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    site.server().Get("/jinan/xianlu/K55lu/", [this](const httplib::Request&, httplib::Response& r) {
-      ++requests;
-      r.set_content(kPage, "text/html; charset=utf-8");
-    });
+    site.server().Get("/jinan/xianlu/K55lu/",
+                      [this](const httplib::Request&, httplib::Response& r) {
+                        ++requests;
+                        r.set_content(kPage, "text/html; charset=utf-8");
+                      });
     site.server().Get("/empty-list/", [](const httplib::Request&, httplib::Response& r) {
       r.set_content("[{name:'a,b'}]}", "text/html");
     });

@@ -21,7 +21,6 @@ using Query::StationList;
 StationList Found(std::u16string stops) { return {true, std::move(stops)}; }
 const StationList kNotFound{};
 
-
 TEST(ExtractStationList, WorkedExamples) {
   EXPECT_EQ(ExtractStationList(u"x=[{name:'东站',strlatlon:'HRRRIJWVRGGIT12'},"
                                u"{name:'西门',strlatlon:'HRSAWGXVRFWSJ34'}]};"),
@@ -75,10 +74,30 @@ TEST(ExtractStationList, FiltersLongPagesInFull) {
 }
 
 TEST(ExtractStationList, AgreesWithTheStepByStepChainOnRandomPages) {
-  const std::vector<std::u16string> pieces = {
-      u"[{name:", u"}]}", u"name:", u"strlatlon:", u"HRRRIJWVRGGIT", u"HRSCASWVRGARV",
-      u"HRSAWGXVRFWSJ", u"}", u"'", u"{", u",", u"[", u"]", u"东", u"站", u"—", u"a", u"1",
-      u" ", u"\u3000", std::u16string(1, char16_t{0xD800}), u"€", u"n", u":"};
+  const std::vector<std::u16string> pieces = {u"[{name:",
+                                              u"}]}",
+                                              u"name:",
+                                              u"strlatlon:",
+                                              u"HRRRIJWVRGGIT",
+                                              u"HRSCASWVRGARV",
+                                              u"HRSAWGXVRFWSJ",
+                                              u"}",
+                                              u"'",
+                                              u"{",
+                                              u",",
+                                              u"[",
+                                              u"]",
+                                              u"东",
+                                              u"站",
+                                              u"—",
+                                              u"a",
+                                              u"1",
+                                              u" ",
+                                              u"\u3000",
+                                              std::u16string(1, char16_t{0xD800}),
+                                              u"€",
+                                              u"n",
+                                              u":"};
   std::mt19937 random(20261206);
   for (int round = 0; round < 3000; ++round) {
     std::u16string page;

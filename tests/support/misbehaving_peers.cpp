@@ -19,8 +19,8 @@ std::vector<MisbehavingPeer> MisbehavingPeers() {
   const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
   const auto redirectTo = [](std::string location) {
     return [location](int s, const std::string&) {
-      RawServer::Send(s, "HTTP/1.1 302 Found\r\nLocation: " + location +
-                             "\r\nContent-Length: 0\r\n\r\n");
+      RawServer::Send(
+          s, "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n");
     };
   };
   return {
@@ -39,8 +39,7 @@ std::vector<MisbehavingPeer> MisbehavingPeers() {
          for (int i = 0; i < 40 && RawServer::Send(s, "x"); ++i) std::this_thread::sleep_for(250ms);
        },
        "timed out"},
-      {"closes mid-body",
-       [head](int s, const std::string&) { RawServer::Send(s, head + "01234"); },
+      {"closes mid-body", [head](int s, const std::string&) { RawServer::Send(s, head + "01234"); },
        "connection closed"},
       {"resets mid-body",
        [head](int s, const std::string&) {

@@ -68,7 +68,8 @@ void RawServer::Reset(int socket) {
 void RawServer::WaitForClose(int socket, int capMilliseconds) {
   char buffer[256];
   pollfd readable{socket, POLLIN, 0};
-  while (::poll(&readable, 1, capMilliseconds) > 0 && ::recv(socket, buffer, sizeof buffer, 0) > 0) {
+  while (::poll(&readable, 1, capMilliseconds) > 0 &&
+         ::recv(socket, buffer, sizeof buffer, 0) > 0) {
   }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <functional>
 
 namespace Testing {
 

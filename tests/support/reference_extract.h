@@ -14,9 +14,8 @@ inline Query::StationList ReferenceExtract(std::u16string text) {
   text = end == std::u16string::npos ? u"" : text.substr(0, end);
   if (const auto start = text.find(u"[{name:"); start != std::u16string::npos)
     text = text.substr(start + 1);
-  for (const std::u16string token :
-       {u"name:", u"strlatlon:", u"HRRRIJWVRGGIT", u"HRSCASWVRGARV", u"HRSAWGXVRFWSJ", u"}",
-        u"'", u"{"}) {
+  for (const std::u16string token : {u"name:", u"strlatlon:", u"HRRRIJWVRGGIT", u"HRSCASWVRGARV",
+                                     u"HRSAWGXVRFWSJ", u"}", u"'", u"{"}) {
     std::u16string rest;
     for (std::size_t i = 0; i < text.size();) {
       if (text.compare(i, token.size(), token) == 0) {

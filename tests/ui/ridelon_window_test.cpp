@@ -82,18 +82,21 @@ struct PaintCounter : QObject {
 class RidelonWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    site.server().Get("/jinan/xianlu/K55lu/", [this](const httplib::Request&, httplib::Response& r) {
-      ++requests;
-      std::this_thread::sleep_for(std::chrono::milliseconds(responseDelayMs.load()));
-      r.set_content("<p>示例数据</p><script>var l={s:[{name:'东站',strlatlon:'1'},"
-                    "{name:'西门',strlatlon:'2'}]};</script>",
-                    "text/html; charset=utf-8");
-    });
-    site.server().Get("/beijing/xianlu/103ludianche/", [this](const httplib::Request&, httplib::Response& r) {
-      ++requests;
-      std::this_thread::sleep_for(std::chrono::milliseconds(responseDelayMs.load()));
-      r.set_content("[{name:'北京站东',strlatlon:'1'}]}", "text/html; charset=utf-8");
-    });
+    site.server().Get(
+        "/jinan/xianlu/K55lu/", [this](const httplib::Request&, httplib::Response& r) {
+          ++requests;
+          std::this_thread::sleep_for(std::chrono::milliseconds(responseDelayMs.load()));
+          r.set_content(
+              "<p>示例数据</p><script>var l={s:[{name:'东站',strlatlon:'1'},"
+              "{name:'西门',strlatlon:'2'}]};</script>",
+              "text/html; charset=utf-8");
+        });
+    site.server().Get(
+        "/beijing/xianlu/103ludianche/", [this](const httplib::Request&, httplib::Response& r) {
+          ++requests;
+          std::this_thread::sleep_for(std::chrono::milliseconds(responseDelayMs.load()));
+          r.set_content("[{name:'北京站东',strlatlon:'1'}]}", "text/html; charset=utf-8");
+        });
     site.Start();
     window.SetRouteServiceBase(Base(site.Base()));
     window.SetTimedMessageTimeout(5s);
@@ -259,7 +262,8 @@ TEST_F(RidelonWindowTest, AQueryShowsTheStopsAndRecordsTheInputs) {
     EXPECT_EQ(City()->count(), round);
     EXPECT_EQ(City()->itemText(round - 1), QStringLiteral("济南"));
     EXPECT_EQ(Line()->itemText(round - 1), QStringLiteral("k55"));
-    EXPECT_EQ(City()->currentText(), QStringLiteral(" 济南\u3000"));  // the box keeps what was typed
+    EXPECT_EQ(City()->currentText(),
+              QStringLiteral(" 济南\u3000"));  // the box keeps what was typed
   }
   EXPECT_EQ(requests.load(), 2);
 }

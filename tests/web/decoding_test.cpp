@@ -10,9 +10,15 @@ TEST(BytesToText, DecodesUtf8) {
   EXPECT_EQ(Inets::BytesToText(BytesOf("济南 K55"), u"UTF-8"), u"济南 K55");
   EXPECT_EQ(Inets::BytesToText({}, u"UTF-8"), u"");
   // A leading byte-order mark goes; one further in stays.
-  EXPECT_EQ(Inets::BytesToText(BytesOf("\xEF\xBB\xBF" "a\xEF\xBB\xBF"), u"UTF-8"), u"a\uFEFF");
+  EXPECT_EQ(Inets::BytesToText(BytesOf("\xEF\xBB\xBF"
+                                       "a\xEF\xBB\xBF"),
+                               u"UTF-8"),
+            u"a\uFEFF");
   // Malformed sequences become U+FFFD, and decoding goes on after them.
-  EXPECT_EQ(Inets::BytesToText(BytesOf("a\xFF" "b\xE6\x97"), u"UTF-8"), u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(Inets::BytesToText(BytesOf("a\xFF"
+                                       "b\xE6\x97"),
+                               u"UTF-8"),
+            u"a\uFFFDb\uFFFD");
 }
 
 TEST(BytesToText, DecodesOtherCharsetsByName) {

@@ -77,10 +77,9 @@ TEST(FetchText, DecodesAndUnpacks) {
   site.server().Get("/page", [&](const httplib::Request&, httplib::Response& response) {
     response.set_content(page, "text/html");
   });
-  site.server().set_post_routing_handler(
-      [&](const httplib::Request&, httplib::Response& response) {
-        encoding = response.get_header_value("Content-Encoding");
-      });
+  site.server().set_post_routing_handler([&](const httplib::Request&, httplib::Response& response) {
+    encoding = response.get_header_value("Content-Encoding");
+  });
   site.Start();
 
   const auto outcome = FetchText(site.Url("page"), u"UTF-8", ShortLimits());
@@ -106,7 +105,8 @@ TEST(FetchText, PutsSpacesAndChineseOnTheWirePercentEncoded) {
     requestLine = request.substr(0, request.find("\r\n"));
     RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
   });
-  const auto outcome = FetchText(site.Url("") + u"beijing/xianlu/夜 2ludianche/", u"UTF-8", ShortLimits());
+  const auto outcome =
+      FetchText(site.Url("") + u"beijing/xianlu/夜 2ludianche/", u"UTF-8", ShortLimits());
   EXPECT_EQ(TextOf(outcome), u"ok");
   EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202ludianche/ HTTP/1.1");
 }
