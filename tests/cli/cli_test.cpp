@@ -5,7 +5,6 @@
 #include "query/query_texts.h"
 #include "query/route_service_base.h"
 #include "tests/support/loopback_server.h"
-#include "tests/support/raw_server.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -107,16 +106,6 @@ TEST(Cli, QueriesALoopbackSite) {
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.out, "");
   EXPECT_NE(missing.err.find(Utf8(Query::kNotFoundText)), std::string::npos);
-}
-
-TEST(Cli, SaysWhyWhenNothingCameBack) {
-  const std::string base =
-      "http://127.0.0.1:" + std::to_string(Testing::RawServer::UnusedPort()) + "/";
-  const auto refused = Cli({"query", "--base", base, "济南", "K55"});
-  EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_EQ(refused.out, "");
-  EXPECT_NE(refused.err.find(Utf8(Query::kNotFoundStatus)), std::string::npos);
-  EXPECT_NE(refused.err.find("connection refused"), std::string::npos) << refused.err;
 }
 
 }  // namespace
