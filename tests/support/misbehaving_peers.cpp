@@ -17,7 +17,7 @@ Inets::FetchLimits ShortLimits() {
 
 std::vector<MisbehavingPeer> MisbehavingPeers() {
   const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
-  const auto redirectTo = [](std::string location) {
+  const auto redirectTo = [](const std::string& location) {
     return [location](int s, const std::string&) {
       RawServer::Send(
           s, "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n");
