@@ -171,7 +171,7 @@ TEST_F(RidelonWindowTest, LoadComposesTheBusAddressWithTheStartTexts) {
 }
 
 TEST_F(RidelonWindowTest, TabVisitsTheControlsInOrderAndOnlyTheCheckedOption) {
-  const auto tabFrom = [this](QWidget* from) {
+  const auto tabFrom = [](QWidget* from) {
     from->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget* focused = QApplication::focusWidget();
