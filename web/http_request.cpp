@@ -1,7 +1,6 @@
 #include "web/http_request.h"
 
 #include <curl/curl.h>
-#include <unicode/unistr.h>
 
 #include <algorithm>
 
@@ -20,12 +19,6 @@ void InitialiseCurlOnce() {
     return true;
   }();
   (void)initialised;
-}
-
-std::string ToUtf8(std::u16string_view text) {
-  std::string utf8;
-  icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size())).toUTF8String(utf8);
-  return utf8;
 }
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }

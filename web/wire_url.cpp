@@ -4,9 +4,14 @@
 
 namespace Inets {
 
-std::string EncodeUrlForWire(std::u16string_view url) {
+std::string ToUtf8(std::u16string_view text) {
   std::string utf8;
-  icu::UnicodeString(false, url.data(), static_cast<int32_t>(url.size())).toUTF8String(utf8);
+  icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size())).toUTF8String(utf8);
+  return utf8;
+}
+
+std::string EncodeUrlForWire(std::u16string_view url) {
+  const std::string utf8 = ToUtf8(url);
 
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string wire;

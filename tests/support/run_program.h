@@ -1,10 +1,10 @@
 #pragma once
 
-#include <unicode/unistr.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "web/wire_url.h"
 
 namespace Testing {
 
@@ -21,10 +21,6 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
                          const std::string& input = "");
 
 // UTF-8 of a UTF-16 text, to compare with what a program prints.
-inline std::string ToUtf8ForTests(std::u16string_view text) {
-  std::string utf8;
-  icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size())).toUTF8String(utf8);
-  return utf8;
-}
+inline std::string ToUtf8ForTests(std::u16string_view text) { return Inets::ToUtf8(text); }
 
 }  // namespace Testing
