@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <stdexcept>
+#include <map>
 
 #include "query/query_texts.h"
 #include "tests/support/loopback_server.h"
@@ -14,9 +14,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using Query::RunQuery;
-
-using Events = Testing::RecordingWindow::Events;
 using Testing::RecordingWindow;
+using Events = RecordingWindow::Events;
+
+const std::u16string kFound(Query::kFoundStatus);
+const std::u16string kNotFoundText(Query::kNotFoundText);
+const std::u16string kNotFound(Query::kNotFoundStatus);
 
 Inets::FetchOutcome QuickFetch(std::u16string_view url, std::u16string_view charset) {
   Inets::FetchLimits limits;
@@ -25,116 +28,89 @@ Inets::FetchOutcome QuickFetch(std::u16string_view url, std::u16string_view char
   return Inets::FetchText(url, charset, limits);
 }
 
+// A loopback site serving each page of `pages` (path → status, body).
 class RunQueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    site.server().Get("/jinan/xianlu/K55lu/",
-                      [this](const httplib::Request&, httplib::Response& r) {
-                        ++requests;
-                        r.set_content(kPage, "text/html; charset=utf-8");
-                      });
-    site.server().Get("/empty-list/", [](const httplib::Request&, httplib::Response& r) {
-      r.set_content("[{name:'a,b'}]}", "text/html");
-    });
-    site.server().Get("/no-stops/", [](const httplib::Request&, httplib::Response& r) {
-      r.status = 404;
-      r.set_content("<h1>404 找不到</h1>", "text/html");
-    });
-    site.server().Get("/utf16/", [](const httplib::Request&, httplib::Response& r) {
-      std::string bytes;
-      for (const char16_t unit : kUtf16Page) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-      }
-      bytes += 'z';  // an odd last byte is ignored
-      r.set_content(bytes, "application/octet-stream");
+    site.server().Get(".*", [this](const httplib::Request& request, httplib::Response& r) {
+      ++requests;
+      const auto& [status, body] = pages.at(request.path);
+      r.status = status;
+      r.set_content(body, "text/html; charset=utf-8");
     });
     site.Start();
   }
 
-  static constexpr std::u16string_view kUtf16Page = u"[{name:'东站'}]}";
-
-  static constexpr const char* kPage =
-      "<script>var l={s:[{name:'东站',strlatlon:'1'},{name:'西门',strlatlon:'2'}]};</script>";
-  const std::u16string kPageText =
-      u"<script>var l={s:[{name:'东站',strlatlon:'1'},{name:'西门',strlatlon:'2'}]};</script>";
+  const std::map<std::string, std::pair<int, std::string>> pages = {
+      {"/stops/", {200, "<script>var l={s:[{name:'东站',strlatlon:'1'},{name:'西门',x:'2'}]};"}},
+      {"/empty-list/", {200, "[{name:'a,b'}]}"}},
+      {"/no-stops/", {404, "<h1>404 找不到</h1>"}},
+      // UTF-16LE of [{name:'东站'}]}, with an odd last byte.
+      {"/utf16/", {200, std::string("[\0{\0n\0a\0m\0e\0:\0'\0\x1c\x4e\xd9\x7a'\0}\0]\0}\0z", 29)}}};
   Testing::LoopbackServer site;
   std::atomic<int> requests{0};
 };
 
-TEST_F(RunQueryTest, FoundShowsThePageThenTheListThenTheStatusThenTheMessage) {
-  RecordingWindow window(site.Url("jinan/xianlu/K55lu/"));
-  std::u16string charset;
-  RunQuery(window, [&](std::u16string_view url, std::u16string_view asked) {
-    charset = asked;
-    return QuickFetch(url, asked);
-  });
-  EXPECT_EQ(charset, u"UTF-8");
-  EXPECT_EQ(requests.load(), 1);
-  EXPECT_EQ(window.events, (Events{{u"results", kPageText},
-                                   {u"results", u"东站——西门"},
-                                   {u"status", std::u16string(Query::kFoundStatus)},
-                                   {u"message", u"东站——西门"}}));
-}
-
-TEST_F(RunQueryTest, FoundWithAnEmptyListStillShowsTheMessage) {
-  RecordingWindow window(site.Url("empty-list/"));
-  RunQuery(window, QuickFetch);
-  EXPECT_EQ(window.events, (Events{{u"results", u"[{name:'a,b'}]}"},
-                                   {u"results", u""},
-                                   {u"status", std::u16string(Query::kFoundStatus)},
-                                   {u"message", u""}}));
-}
-
-TEST_F(RunQueryTest, NotFoundShowsTheNotFoundTextsAndNoMessage) {
-  RecordingWindow window(site.Url("no-stops/"));
-  RunQuery(window, QuickFetch);
-  EXPECT_EQ(window.events, (Events{{u"results", u"<h1>404 找不到</h1>"},
-                                   {u"results", std::u16string(Query::kNotFoundText)},
-                                   {u"status", std::u16string(Query::kNotFoundStatus)}}));
+// The outcome texts, and their order: page, then list or not-found text, then
+// status, then (only when found) the message.
+TEST_F(RunQueryTest, WritesTheOutcomeInOrder) {
+  const std::vector<std::pair<std::string, Events>> cases = {
+      {"stops/",
+       {{u"results", u"<script>var l={s:[{name:'东站',strlatlon:'1'},{name:'西门',x:'2'}]};"},
+        {u"results", u"东站——西门"},
+        {u"status", kFound},
+        {u"message", u"东站——西门"}}},
+      {"empty-list/",
+       {{u"results", u"[{name:'a,b'}]}"},
+        {u"results", u""},
+        {u"status", kFound},
+        {u"message", u""}}},
+      {"no-stops/",
+       {{u"results", u"<h1>404 找不到</h1>"}, {u"results", kNotFoundText}, {u"status", kNotFound}}},
+  };
+  for (const auto& [path, expected] : cases) {
+    RecordingWindow window(site.Url(path));
+    std::u16string charset;
+    RunQuery(window, [&](std::u16string_view url, std::u16string_view asked) {
+      charset = asked;
+      return QuickFetch(url, asked);
+    });
+    EXPECT_EQ(charset, u"UTF-8");
+    EXPECT_EQ(window.events, expected) << path;
+  }
+  EXPECT_EQ(requests.load(), 3);
 }
 
 TEST_F(RunQueryTest, AnUnreachableSiteEndsNotFoundAndKeepsTheReason) {
-  const int port = Testing::RawServer::UnusedPort();
-  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/x/";
-  RecordingWindow window(std::u16string(url.begin(), url.end()));
+  const std::string url = "http://127.0.0.1:" + std::to_string(Testing::RawServer::UnusedPort());
+  RecordingWindow window(std::u16string(url.begin(), url.end()) + u"/x/");
   const auto fetched = RunQuery(window, QuickFetch);
-  EXPECT_EQ(window.events, (Events{{u"results", u""},
-                                   {u"results", std::u16string(Query::kNotFoundText)},
-                                   {u"status", std::u16string(Query::kNotFoundStatus)}}));
-  EXPECT_NE(fetched.failure.find("connection refused"), std::string::npos) << fetched.failure;
+  EXPECT_EQ(window.events,
+            (Events{{u"results", u""}, {u"results", kNotFoundText}, {u"status", kNotFound}}));
+  EXPECT_EQ(fetched.failure.rfind("connection refused", 0), 0u) << fetched.failure;
 }
 
-TEST_F(RunQueryTest, AFailingWindowOperationSkipsOnlyItsOwnStep) {
-  RecordingWindow window(site.Url("jinan/xianlu/K55lu/"));
+TEST_F(RunQueryTest, AFailingStepSkipsOnlyItself) {
+  RecordingWindow window(site.Url("stops/"));
   window.failing = u"results";
   RunQuery(window, QuickFetch);
-  EXPECT_EQ(window.events, (Events{{u"status", std::u16string(Query::kFoundStatus)},
-                                   {u"message", u"东站——西门"}}));
+  EXPECT_EQ(window.events, (Events{{u"status", kFound}, {u"message", u"东站——西门"}}));
 
-  RecordingWindow throwingFetch(site.Url("jinan/xianlu/K55lu/"));
+  RecordingWindow throwingFetch(site.Url("stops/"));
   RunQuery(throwingFetch, [](auto, auto) -> Inets::FetchOutcome { throw std::bad_alloc(); });
-  EXPECT_EQ(throwingFetch.events.back(),
-            (std::pair<std::u16string, std::u16string>{u"status", Query::kNotFoundStatus}));
+  EXPECT_EQ(throwingFetch.LastStatus(), kNotFound);
 }
 
-TEST_F(RunQueryTest, UndecodedBytesAreReadAsLittleEndianUtf16) {
-  // A page that decodes in no charset arrives as bytes; its UTF-16LE reading
-  // is what the extraction sees.
+// A page that decodes in no charset arrives as bytes; the extraction sees
+// their little-endian UTF-16 reading.
+TEST_F(RunQueryTest, ReadsUndecodedBytesAsLittleEndianUtf16) {
   RecordingWindow window(site.Url("utf16/"));
   RunQuery(window, [](std::u16string_view url, std::u16string_view) {
     return QuickFetch(url, u"no-such-charset");
   });
   ASSERT_FALSE(window.events.empty());
-  EXPECT_EQ(window.events.front().second, kUtf16Page);
+  EXPECT_EQ(window.events.front().second, u"[{name:'东站'}]}");
   EXPECT_EQ(window.events.back(), (std::pair<std::u16string, std::u16string>{u"message", u"东站"}));
-}
-
-TEST(PageText, TurnsEachFetchResultIntoText) {
-  EXPECT_EQ(Query::PageText(Inets::FetchResult{}), u"");
-  EXPECT_EQ(Query::PageText(Inets::FetchResult{std::u16string(u"页")}), u"页");
-  EXPECT_EQ(Query::PageText(Inets::FetchResult{Inets::Bytes{0x75, 0x98, 0x41}}), u"页");
-  EXPECT_EQ(Query::PageText(Inets::FetchResult{Inets::Bytes{0x41}}), u"");
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,8 +13,6 @@
 #include "tests/support/raw_server.h"
 #include "tests/support/run_program.h"
 #include "web/inets.h"
-
-extern char** environ;
 
 namespace {
 
@@ -103,18 +99,8 @@ TEST(RouteSite, KeepsStopNamesFromForgingTheRecordMarkers) {
 // stops cleanly on SIGTERM.
 TEST(RouteSiteProgram, ServesLogsAndStops) {
   const std::string port = std::to_string(Testing::RawServer::UnusedPort());
-  const std::string log = ::testing::TempDir() + "ridelon-site.log";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<std::string> args = {RIDELON_SITE, "--port", port, "--data", kSampleData.string()};
-  std::vector<char*> argv;
-  argv.reserve(args.size() + 1);
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, RIDELON_SITE, &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  const auto site =
+      Testing::StartProgram(RIDELON_SITE, {"--port", port, "--data", kSampleData.string()});
 
   const std::string base = "http://127.0.0.1:" + port + "/";
   Testing::ProgramResult query;
@@ -130,14 +116,10 @@ TEST(RouteSiteProgram, ServesLogsAndStops) {
   EXPECT_EQ(second.exitCode, 3);
   EXPECT_NE(second.err.find(port), std::string::npos);
 
-  ASSERT_EQ(kill(pid, SIGTERM), 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-
-  std::ifstream in(log);
-  const std::string logged{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_NE(logged.find("GET /jinan/xianlu/K55lu/ 200"), std::string::npos) << logged;
+  ASSERT_EQ(kill(site.pid, SIGTERM), 0);
+  const auto stopped = Testing::Wait(site);
+  EXPECT_EQ(stopped.exitCode, 0);
+  EXPECT_NE(stopped.out.find("GET /jinan/xianlu/K55lu/ 200"), std::string::npos) << stopped.out;
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ std::string Slurp(const std::filesystem::path& file) {
 
 }  // namespace
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input) {
+StartedProgram StartProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& input) {
   // Standard input and both outputs go through files in a folder of its own.
   char folderTemplate[] = "/tmp/ridelon-run-XXXXXX";
   const std::filesystem::path folder = ::mkdtemp(folderTemplate);
@@ -46,10 +46,14 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
+  return {pid, folder.string()};
+}
 
+ProgramResult Wait(const StartedProgram& started) {
+  const std::filesystem::path folder = started.folder;
   int status = 0;
   rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
+  ::wait4(started.pid, &status, 0, &usage);
   ProgramResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
                        Slurp(folder / "out"), Slurp(folder / "err"), usage.ru_maxrss};
   std::filesystem::remove_all(folder);

@@ -15,10 +15,21 @@ struct ProgramResult {
   long maxResidentKb = 0;  // the program's peak memory
 };
 
+// A program started in the background; Wait collects what RunProgram gives.
+struct StartedProgram {
+  int pid = 0;
+  std::string folder;  // holds its standard input and outputs
+};
+StartedProgram StartProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& input = "");
+ProgramResult Wait(const StartedProgram& started);
+
 // Runs `program` with `args` (passed as they are, no shell), feeding `input`
 // on standard input, and collects its exit status and both outputs.
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input = "");
+inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& input = "") {
+  return Wait(StartProgram(program, args, input));
+}
 
 // UTF-8 of a UTF-16 text, to compare with what a program prints.
 inline std::string ToUtf8ForTests(std::u16string_view text) { return Inets::ToUtf8(text); }
