@@ -1,124 +1,159 @@
 #include "cli/commands.h"
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <istream>
+#include <ostream>
 
-#include "cli/arguments.h"
 #include "cli/console_window.h"
-#include "cli/utf8_io.h"
 #include "pinyin/pinyin.h"
 #include "query/query_texts.h"
 #include "query/query_url.h"
 #include "query/run_query.h"
+#include "query/site_base.h"
 #include "query/station_list.h"
 #include "query/text_trim.h"
+#include "web/text_codec.h"
 
 namespace Cli {
 
 namespace {
 
-const std::set<std::string> kAddressFlags = {"--trolleybus"};
+constexpr std::int64_t kMaxMilliseconds = 3'600'000;  // an hour: past that, a typo
+constexpr std::int64_t kMaxBodyOption = std::int64_t{4} << 30;
+const std::uint64_t kMaxInputBytes = Web::FetchLimits{}.maxBodyBytes;  // a page is a page
 
-struct Address {
-  Query::VehicleKind kind;
-  std::u16string city;
-  std::u16string line;
-  std::u16string base;
-};
+const OptionSpec kTrolleybus{"--trolleybus", "", "the trolleybus line (default: the bus line)"};
+const OptionSpec kBase{"--base", "URL", "ask the route site at URL instead"};
 
-Address ReadAddress(const Arguments& arguments) {
-  Address address{
-      arguments.Has("--trolleybus") ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus,
-      FromUtf8(arguments.positional[0]), FromUtf8(arguments.positional[1]),
-      Query::RouteServiceBase};
-  if (const auto base = arguments.values.find("--base"); base != arguments.values.end())
-    address.base = FromUtf8(base->second);
-  return address;
+void PrintLine(std::ostream& out, std::u16string_view text) { out << Web::ToUtf8(text) << '\n'; }
+
+std::u16string ComposeFrom(const Arguments& arguments) {
+  std::u16string base(Query::RouteServiceBase);
+  if (const auto given = arguments.Value(kBase.name)) {
+    base = Web::FromUtf8(*given);
+    if (const auto reason = Query::CheckSiteBase(base)) throw UsageError(*reason);
+  }
+  const auto kind =
+      arguments.Has(kTrolleybus.name) ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
+  return Query::ComposeQueryUrl(kind, Web::FromUtf8(arguments.operands[0]),
+                                Web::FromUtf8(arguments.operands[1]), base);
 }
 
-std::u16string Compose(const Address& address) {
-  return Query::ComposeQueryUrl(address.kind, address.city, address.line, address.base);
+// A page from a file or standard input ("-"), refused past the body cap.
+std::string ReadPage(const Arguments& arguments, std::istream& standardInput) {
+  const bool fromFile = !arguments.operands.empty() && arguments.operands[0] != "-";
+  const std::string name = fromFile ? arguments.operands[0] : "standard input";
+  std::ifstream file;
+  if (fromFile) {
+    std::error_code error;
+    if (std::filesystem::is_directory(name, error)) throw UsageError(name + " is a folder");
+    file.open(name, std::ios::binary);
+    if (!file) throw UsageError("cannot read " + name);
+  }
+  std::istream& in = fromFile ? file : standardInput;
+  std::string bytes;
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > kMaxInputBytes)
+      throw UsageError(name + " is larger than " + std::to_string(kMaxInputBytes) + " bytes");
+  }
+  if (in.bad()) throw UsageError("cannot read " + name);
+  return bytes;
 }
 
-std::string ReadAll(std::istream& in) {
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+int Pinyin(const Arguments& arguments, Streams& io) {
+  PrintLine(io.out, Pinyin::TextToPinyin(Web::FromUtf8(arguments.operands[0])));
+  return 0;
 }
 
-Inets::FetchLimits LimitsFrom(const Arguments& arguments) {
+int Url(const Arguments& arguments, Streams& io) {
+  PrintLine(io.out, ComposeFrom(arguments));
+  return 0;
+}
+
+int Extract(const Arguments& arguments, Streams& io) {
+  const Query::StationList stations =
+      Query::ExtractStationList(Web::FromUtf8(ReadPage(arguments, io.in)));
+  if (!stations.found) {
+    PrintLine(io.err, Query::kNotFoundText);
+    return 1;
+  }
+  PrintLine(io.out, stations.stops);
+  return 0;
+}
+
+int QueryLine(const Arguments& arguments, Streams& io) {
+  if (Query::TrimSpaces(Web::FromUtf8(arguments.operands[0])).empty())
+    throw UsageError(Web::ToUtf8(Query::kCityPrompt));
+  if (Query::TrimSpaces(Web::FromUtf8(arguments.operands[1])).empty())
+    throw UsageError(Web::ToUtf8(Query::kLinePrompt));
   using std::chrono::milliseconds;
-  Inets::FetchLimits limits;
-  limits.connectTimeout = milliseconds(
-      NumericOption(arguments, "--connect-timeout", Inets::FetchLimits::kConnectTimeout.count()));
-  limits.idleTimeout = milliseconds(
-      NumericOption(arguments, "--idle-timeout", Inets::FetchLimits::kIdleTimeout.count()));
-  limits.totalTimeout = milliseconds(
-      NumericOption(arguments, "--max-time", Inets::FetchLimits::kTotalTimeout.count()));
-  limits.maxBodyBytes = static_cast<std::size_t>(
-      NumericOption(arguments, "--max-body", static_cast<long>(Inets::FetchLimits::kMaxBodyBytes)));
-  return limits;
+  Web::FetchLimits limits;
+  limits.connectTimeout =
+      milliseconds(arguments.Number("--connect-timeout", limits.connectTimeout.count()));
+  limits.idleTimeout = milliseconds(arguments.Number("--idle-timeout", limits.idleTimeout.count()));
+  limits.totalTimeout = milliseconds(arguments.Number("--max-time", limits.totalTimeout.count()));
+  limits.maxBodyBytes = static_cast<std::uint64_t>(
+      arguments.Number("--max-body", static_cast<std::int64_t>(limits.maxBodyBytes)));
+  ConsoleWindow window(ComposeFrom(arguments), arguments.Has("--raw"), io.out, io.err);
+
+  PrintLine(io.err, Query::kQueryingStatus);
+  const Query::QueryOutcome outcome = Query::RunQuery(window, limits);
+  if (outcome.found) {
+    PrintLine(io.out, outcome.stops);
+    return 0;
+  }
+  PrintLine(io.err, Query::kNotFoundText);
+  if (outcome.failure.kind != Web::FailureKind::None)
+    io.err << "ridelon-cli: " << outcome.failure.Describe() << '\n';
+  return 1;
+}
+
+Program MakeProgram() {
+  return {"ridelon-cli",
+          "The stops of a bus or trolleybus line, from the command line.",
+          {
+              {"pinyin", "TEXT", 1, 1, "print the toneless pinyin of TEXT", {}, Pinyin},
+              {"url",
+               "CITY LINE",
+               2,
+               2,
+               "print the address of the line's page",
+               {kTrolleybus, kBase},
+               Url},
+              {"extract",
+               "[FILE]",
+               0,
+               1,
+               "print the stop list of a page (UTF-8, from FILE or standard input)",
+               {},
+               Extract},
+              {"query",
+               "CITY LINE",
+               2,
+               2,
+               "fetch the line's page and print its stops; status texts go to stderr",
+               {kTrolleybus,
+                kBase,
+                {"--raw", "", "print the page text first"},
+                {"--connect-timeout", "MS", "give up without a connection after MS", 1,
+                 kMaxMilliseconds},
+                {"--idle-timeout", "MS", "give up after MS without a byte", 1, kMaxMilliseconds},
+                {"--max-time", "MS", "give up after MS in all", 1, kMaxMilliseconds},
+                {"--max-body", "BYTES", "give up on a page larger than BYTES", 1, kMaxBodyOption}},
+               QueryLine},
+          },
+          "Exit status: 0 stops printed, 1 nothing found, 2 unusable command line or input.\n"};
 }
 
 }  // namespace
 
-int PinyinCommand(const std::vector<std::string>& args, std::ostream& out) {
-  const Arguments arguments = ParseArguments(args, {}, {}, 1, 1);
-  PrintLine(out, Pinyin::TextToPinyin(FromUtf8(arguments.positional[0])));
-  return 0;
-}
-
-int UrlCommand(const std::vector<std::string>& args, std::ostream& out) {
-  const Arguments arguments = ParseArguments(args, kAddressFlags, {"--base"}, 2, 2);
-  PrintLine(out, Compose(ReadAddress(arguments)));
-  return 0;
-}
-
-int ExtractCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err) {
-  const Arguments arguments = ParseArguments(args, {}, {}, 0, 1);
-  std::string bytes;
-  if (arguments.positional.empty() || arguments.positional[0] == "-") {
-    bytes = ReadAll(in);
-  } else {
-    std::ifstream file(arguments.positional[0], std::ios::binary);
-    if (!file) throw UsageError("cannot read " + arguments.positional[0]);
-    bytes = ReadAll(file);
-  }
-
-  const Query::StationList stations = Query::ExtractStationList(FromUtf8(bytes));
-  if (!stations.found) {
-    PrintLine(err, Query::kNotFoundText);
-    return 1;
-  }
-  PrintLine(out, stations.stops);
-  return 0;
-}
-
-int QueryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const Arguments arguments = ParseArguments(
-      args, {"--trolleybus", "--raw"},
-      {"--base", "--connect-timeout", "--idle-timeout", "--max-time", "--max-body"}, 2, 2);
-  const Address address = ReadAddress(arguments);
-  if (Query::TrimSpaces(address.city).empty()) throw UsageError(ToUtf8(Query::kCityPrompt));
-  if (Query::TrimSpaces(address.line).empty()) throw UsageError(ToUtf8(Query::kLinePrompt));
-  const Inets::FetchLimits limits = LimitsFrom(arguments);
-
-  PrintLine(err, Query::kQueryingStatus);
-  ConsoleWindow window(Compose(address), arguments.Has("--raw"), out, err);
-  const Inets::FetchOutcome fetched =
-      Query::RunQuery(window, [&](std::u16string_view url, std::u16string_view charset) {
-        return Inets::FetchText(url, charset, limits);
-      });
-
-  if (window.StatusText() == Query::kFoundStatus) {
-    PrintLine(out, window.ResultsText());
-    return 0;
-  }
-  PrintLine(err, window.ResultsText());
-  if (!fetched.failure.empty()) err << "ridelon-cli: " << fetched.failure << '\n';
-  return 1;
+const Program& RidelonCli() {
+  static const Program program = MakeProgram();
+  return program;
 }
 
 }  // namespace Cli

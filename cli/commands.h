@@ -1,17 +1,10 @@
 #pragma once
 
-#include <iosfwd>
-#include <string>
-#include <vector>
+#include "cli/command_line.h"
 
-// The subcommands of ridelon-cli. Each takes its own arguments and returns the
-// exit status: 0 done, 1 nothing found, 2 unusable input (UsageError).
 namespace Cli {
 
-int PinyinCommand(const std::vector<std::string>& args, std::ostream& out);
-int UrlCommand(const std::vector<std::string>& args, std::ostream& out);
-int ExtractCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err);
-int QueryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// ridelon-cli's commands: pinyin, url, extract and query.
+const Program& RidelonCli();
 
 }  // namespace Cli

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <utility>
 
-#include "cli/utf8_io.h"
+#include "web/text_codec.h"
 
 namespace Cli {
 
@@ -12,18 +12,12 @@ ConsoleWindow::ConsoleWindow(std::u16string queryUrl, bool raw, std::ostream& ou
     : queryUrl_(std::move(queryUrl)), raw_(raw), out_(out), err_(err) {}
 
 void ConsoleWindow::SetResultsText(std::u16string_view text) {
-  results_ = text;
-  if (raw_ && !pageShown_) {
-    PrintLine(out_, text);
-    out_.flush();
-  }
+  if (raw_ && !pageShown_) out_ << Web::ToUtf8(text) << std::endl;
   pageShown_ = true;
 }
 
 void ConsoleWindow::SetStatusText(std::u16string_view text) {
-  status_ = text;
-  PrintLine(err_, text);
-  err_.flush();
+  err_ << Web::ToUtf8(text) << std::endl;
 }
 
 }  // namespace Cli

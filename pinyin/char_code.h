@@ -17,6 +17,9 @@ const CharCodeTable& CharCodes();
 
 inline std::int16_t CharCode(char16_t unit) { return CharCodes()[unit]; }
 
+// Whether code page 936 writes the character of `code` with two bytes.
+constexpr bool IsDoubleByte(std::int16_t code) { return code < 0; }
+
 // The UTF-16 unit that code page 936 writes as the single byte `code`, or 0
 // when that byte is not a character on its own (a lead byte, say).
 char16_t SingleByteCharacter(std::uint8_t code);

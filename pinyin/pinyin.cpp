@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace Pinyin {
@@ -18,11 +19,12 @@ constexpr std::int16_t kLastLevel1 = -10247;   // 0xD7F9
 class RunIndex {
  public:
   RunIndex() {
-    const SyllableTable& table = PinyinTable();
-    for (const std::string& key : table.Keys()) syllables_.emplace_back(key.begin(), key.end());
+    const std::span<const Syllable> table = PinyinTable();
+    for (const Syllable& syllable : table)
+      syllables_.emplace_back(syllable.key.begin(), syllable.key.end());
     std::size_t entry = 0;
     for (int code = kFirstLevel1; code <= kLastLevel1; ++code) {
-      while (entry + 1 < table.Count() && table.Items()[entry + 1] <= code) ++entry;
+      while (entry + 1 < table.size() && table[entry + 1].startCode <= code) ++entry;
       entryOf_[static_cast<std::size_t>(code - kFirstLevel1)] = static_cast<std::uint16_t>(entry);
     }
   }
@@ -52,6 +54,8 @@ void AppendPinyin(std::int16_t code, const RunIndex& runs, std::u16string& out) 
 }
 
 }  // namespace
+
+void BuildPinyinTable() { Runs(); }
 
 std::u16string CodeToPinyin(std::int16_t code) {
   std::u16string result;

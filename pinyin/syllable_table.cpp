@@ -1,20 +1,14 @@
 #include "pinyin/syllable_table.h"
 
-#include <stdexcept>
-#include <utility>
+#include <array>
 
 namespace Pinyin {
 
 namespace {
 
-struct Syllable {
-  const char* key;
-  std::int16_t item;
-};
-
 // GB2312 sorts its level-1 characters by reading, so each syllable owns the run
 // of codes from its own start code up to the next syllable's. "v" stands for ü.
-constexpr Syllable kSyllables[] = {
+constexpr std::array<Syllable, 396> kSyllables = {{
     {"a", -20319},      {"ai", -20317},    {"an", -20304},     {"ang", -20295},
     {"ao", -20292},     {"ba", -20283},    {"bai", -20265},    {"ban", -20257},
     {"bang", -20242},   {"bao", -20230},   {"bei", -20051},    {"ben", -20036},
@@ -114,27 +108,27 @@ constexpr Syllable kSyllables[] = {
     {"zhuang", -10322}, {"zhui", -10315},  {"zhun", -10309},   {"zhuo", -10307},
     {"zi", -10296},     {"zong", -10281},  {"zou", -10274},    {"zu", -10270},
     {"zuan", -10262},   {"zui", -10260},   {"zun", -10256},    {"zuo", -10254},
-};
+}};
 
-SyllableTable MakeTable() {
-  SyllableTable table;
-  for (const auto& [key, item] : kSyllables) table.Add(key, item);
-  return table;
+constexpr bool StartCodesAscend() {
+  for (std::size_t i = 1; i < kSyllables.size(); ++i)
+    if (kSyllables[i - 1].startCode >= kSyllables[i].startCode) return false;
+  return true;
 }
+
+constexpr bool KeysUnique() {
+  for (std::size_t i = 0; i < kSyllables.size(); ++i)
+    for (std::size_t j = i + 1; j < kSyllables.size(); ++j)
+      if (kSyllables[i].key == kSyllables[j].key) return false;
+  return true;
+}
+
+static_assert(StartCodesAscend(), "syllables must follow GB2312 order");
+static_assert(KeysUnique(), "a syllable may appear only once");
+static_assert(kSyllables.front().startCode == -20319, "the first level-1 code is 0xB0A1");
 
 }  // namespace
 
-void SyllableTable::Add(std::string key, std::int16_t item) {
-  if (!keySet_.insert(key).second) throw std::invalid_argument("duplicate syllable: " + key);
-  keys_.push_back(std::move(key));
-  items_.push_back(item);
-}
-
-const SyllableTable& PinyinTable() {
-  static const SyllableTable table = MakeTable();
-  return table;
-}
-
-void BuildPinyinTable() { PinyinTable(); }
+std::span<const Syllable> PinyinTable() { return kSyllables; }
 
 }  // namespace Pinyin

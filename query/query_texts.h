@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "web/fetch_failure.h"
+
 // The fixed texts a user reads during a query.
 namespace Query {
 
@@ -11,6 +13,9 @@ inline constexpr std::u16string_view kNotFoundText = u"没有找到要查询的�
 inline constexpr std::u16string_view kNotFoundStatus = u"查询完毕!没有找到要查询的信息!";
 inline constexpr std::u16string_view kCityPrompt = u"请输入城市名称！";
 inline constexpr std::u16string_view kLinePrompt = u"请输入线路名称！";
-inline constexpr std::u16string_view kPageCharset = u"UTF-8";
+inline constexpr std::string_view kPageCharset = "UTF-8";
+
+// Why no page arrived, for a reader of the Chinese interface; empty for None.
+std::u16string_view FailureText(Web::FailureKind kind);
 
 }  // namespace Query

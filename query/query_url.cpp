@@ -1,6 +1,7 @@
 #include "query/query_url.h"
 
-#include <unicode/uchar.h>
+#include <locale.h>
+#include <wctype.h>
 
 #include "pinyin/pinyin.h"
 #include "query/text_trim.h"
@@ -9,11 +10,17 @@ namespace Query {
 
 namespace {
 
-// Simple per-character upper-casing: k55 becomes K55, digits and Chinese stay.
+// Simple per-character upper-casing through the C library's Unicode tables:
+// k55 becomes K55, ｋ full-width too; digits and Chinese stay.
 std::u16string UpperCase(std::u16string text) {
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
   for (char16_t& unit : text) {
-    const UChar32 upper = u_toupper(unit);
-    if (upper <= 0xFFFF) unit = static_cast<char16_t>(upper);
+    if (unicode == nullptr) {  // a C library without C.UTF-8: ASCII only
+      if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+    } else if (unit < 0xD800 || unit > 0xDFFF) {
+      const wint_t upper = towupper_l(unit, unicode);
+      if (upper <= 0xFFFF) unit = static_cast<char16_t>(upper);
+    }
   }
   return text;
 }
@@ -30,5 +37,7 @@ std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
   url += bus ? u"lu/" : u"ludianche/";
   return url;
 }
+
+void BuildPinyinTable() { Pinyin::BuildPinyinTable(); }
 
 }  // namespace Query

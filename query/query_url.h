@@ -17,4 +17,7 @@ std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText,
                                std::u16string_view base = RouteServiceBase);
 
+// Makes romanisation ready before the first address is composed.
+void BuildPinyinTable();
+
 }  // namespace Query

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ class QueryWindow {
   // An information box titled with the window's caption that closes by itself;
   // returns when it has closed.
   virtual void ShowTimedMessage(std::u16string_view text) = 0;
+  // Runs `work` (the request) to its end. A window that must stay painted
+  // meanwhile runs it elsewhere and waits; the default runs it in place.
+  virtual void RunWhileWaiting(const std::function<void()>& work) { work(); }
 };
 
 }  // namespace Query

@@ -20,13 +20,13 @@ void Attempt(Step&& step) {
 
 }  // namespace
 
-std::u16string PageText(const Inets::FetchResult& result) {
+std::u16string PageText(const Web::FetchResult& result) {
   return std::visit(
       [](const auto& value) -> std::u16string {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::u16string>) {
           return value;
-        } else if constexpr (std::is_same_v<T, Inets::Bytes>) {
+        } else if constexpr (std::is_same_v<T, Web::Bytes>) {
           std::u16string text(value.size() / 2, u'\0');
           for (std::size_t i = 0; i < text.size(); ++i)
             text[i] = static_cast<char16_t>(value[2 * i] | value[2 * i + 1] << 8);
@@ -38,9 +38,14 @@ std::u16string PageText(const Inets::FetchResult& result) {
       result);
 }
 
-Inets::FetchOutcome RunQuery(QueryWindow& window, const Fetcher& fetch) {
-  Inets::FetchOutcome fetched;
-  Attempt([&] { fetched = fetch(window.QueryUrl(), kPageCharset); });
+QueryOutcome RunQuery(QueryWindow& window, const Web::FetchLimits& limits) {
+  QueryOutcome outcome;
+  Web::FetchOutcome fetched;
+  Attempt([&] {
+    const std::u16string url = window.QueryUrl();
+    window.RunWhileWaiting([&] { fetched = Web::FetchText(url, kPageCharset, limits); });
+  });
+  outcome.failure = fetched.failure;
 
   std::u16string page;
   Attempt([&] { page = PageText(fetched.result); });
@@ -52,18 +57,14 @@ Inets::FetchOutcome RunQuery(QueryWindow& window, const Fetcher& fetch) {
   if (!stations.found) {
     Attempt([&] { window.SetResultsText(kNotFoundText); });
     Attempt([&] { window.SetStatusText(kNotFoundStatus); });
-    return fetched;
+    return outcome;
   }
+  outcome.found = true;
+  outcome.stops = stations.stops;
   Attempt([&] { window.SetResultsText(stations.stops); });
   Attempt([&] { window.SetStatusText(kFoundStatus); });
   Attempt([&] { window.ShowTimedMessage(stations.stops); });
-  return fetched;
-}
-
-Inets::FetchOutcome RunQuery(QueryWindow& window) {
-  return RunQuery(window, [](std::u16string_view url, std::u16string_view charset) {
-    return Inets::FetchText(url, charset);
-  });
+  return outcome;
 }
 
 }  // namespace Query

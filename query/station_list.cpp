@@ -60,7 +60,7 @@ StationList ExtractStationList(std::u16string_view pageText) {
         ended = true;
         break;
       }
-    } else if (codes[unit] < 0) {
+    } else if (Pinyin::IsDoubleByte(codes[unit])) {
       kept.push_back(unit);
     }
   }

@@ -16,8 +16,8 @@ StatusBar::StatusBar(const QString& panel1, const QString& panel2, QWidget* pare
   const QString texts[] = {panel1, panel2, QString()};
   for (int i = 0; i < 3; ++i) {
     auto* panel = new QLabel(texts[i], this);
-    panel->setObjectName(i == 2 ? QStringLiteral("StatusPanel")
-                                : QStringLiteral("Panel%1").arg(i + 1));
+    static const char* const kNames[] = {"namePanel", "sitePanel", "statusPanel"};
+    panel->setObjectName(QString::fromLatin1(kNames[i]));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setContentsMargins(2, 0, 2, 0);
     panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -1,32 +1,43 @@
 #include "web/wire_url.h"
 
-#include <unicode/unistr.h>
+#include "web/text_codec.h"
 
-namespace Inets {
+namespace Web {
 
-std::string ToUtf8(std::u16string_view text) {
-  std::string utf8;
-  icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size())).toUTF8String(utf8);
-  return utf8;
+namespace {
+
+bool NeedsEncoding(unsigned char byte, bool inPath) {
+  if (byte <= 0x20 || byte >= 0x7F) return true;
+  return inPath && (byte == '%' || byte == '?' || byte == '#');
 }
+
+// Where the path begins: the first "/" after "scheme://authority".
+std::size_t PathStart(std::string_view url) {
+  const auto scheme = url.find("://");
+  if (scheme == std::string_view::npos) return 0;
+  return std::min(url.find('/', scheme + 3), url.size());
+}
+
+}  // namespace
 
 std::string EncodeUrlForWire(std::u16string_view url) {
   const std::string utf8 = ToUtf8(url);
+  const std::size_t pathStart = PathStart(utf8);
 
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string wire;
   wire.reserve(utf8.size());
-  for (const char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (NeedsEncoding(byte, i >= pathStart)) {
       wire += '%';
       wire += kHex[byte >> 4];
       wire += kHex[byte & 0xF];
     } else {
-      wire += c;
+      wire += utf8[i];
     }
   }
   return wire;
 }
 
-}  // namespace Inets
+}  // namespace Web

@@ -1,21 +1,33 @@
+// ridelon-cli in-process, through its declared commands and string streams.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "cli/commands.h"
 #include "query/query_texts.h"
 #include "query/route_service_base.h"
+#include "ridelon/version.h"
 #include "tests/support/loopback_server.h"
-#include "tests/support/run_program.h"
+#include "web/text_codec.h"
 
 namespace {
 
-using Testing::RunProgram;
+struct Result {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
 
-Testing::ProgramResult Cli(const std::vector<std::string>& args, const std::string& input = "") {
-  return RunProgram(RIDELON_CLI, args, input);
+Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int exitCode = Cli::Run(Cli::RidelonCli(), args, {in, out, err});
+  return {exitCode, out.str(), err.str()};
 }
 
-std::string Utf8(std::u16string_view text) { return Testing::ToUtf8ForTests(text); }
+std::string Utf8(std::u16string_view text) { return Web::ToUtf8(text); }
 
 const std::string kBase = Utf8(Query::RouteServiceBase);
 const std::string kWorkedExample =
@@ -23,24 +35,19 @@ const std::string kWorkedExample =
 
 TEST(Cli, RomanisesAndComposesAddresses) {
   EXPECT_EQ(Cli({"pinyin", "济南"}).out, "jinan\n");
+  EXPECT_EQ(Cli({"pinyin",
+                 "a\xFF"
+                 "b济"})
+                .out,
+            "a?bji\n");  // U+FFFD counts as "?"
   EXPECT_EQ(Cli({"url", "--trolleybus", "北京", "103"}).out,
             kBase + "beijing/xianlu/103ludianche/\n");
   EXPECT_EQ(Cli({"url", " 济南 ", " k55 "}).out, kBase + "jinan/xianlu/K55lu/\n");
-  EXPECT_EQ(Cli({"url", "--base", "http://h/", "济南", "K55"}).out,
-            "http://h/jinan/xianlu/K55lu/\n");
-  EXPECT_EQ(Cli({"url", "--base=http://h/", "--trolleybus", "济南", " 1 "}).out,
-            "http://h/jinan/xianlu/ 1 ludianche/\n");
-}
-
-TEST(Cli, TurnsInvalidUtf8IntoReplacementCharacters) {
-  const auto result = Cli({"pinyin",
-                           "a\xFF"
-                           "b济"});
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.out, "a?bji\n");  // U+FFFD has no code page 936 form: it counts as "?"
-  const auto extract = Cli({"extract"}, "[{name:'东\xFF站'}]}");
-  EXPECT_EQ(extract.exitCode, 0);
-  EXPECT_EQ(extract.out, "东站\n");
+  EXPECT_EQ(Cli({"url", "--base", "http://h/", "--", "济南", "-1"}).out,
+            "http://h/jinan/xianlu/-1lu/\n");
+  // The address is printed as composed: "#" and "?" are encoded only on the wire.
+  EXPECT_EQ(Cli({"url", "--base=http://h/", "--trolleybus", "济南", " 1#?"}).out,
+            "http://h/jinan/xianlu/ 1#?ludianche/\n");
 }
 
 TEST(Cli, ExtractsFromStandardInputOrAFile) {
@@ -48,6 +55,7 @@ TEST(Cli, ExtractsFromStandardInputOrAFile) {
   EXPECT_EQ(found.exitCode, 0);
   EXPECT_EQ(found.out, "东站——西门\n");
   EXPECT_EQ(found.err, "");
+  EXPECT_EQ(Cli({"extract", "-"}, "[{name:'东\xFF站'}]}").out, "东站\n");
 
   const std::string path = ::testing::TempDir() + "ridelon-page.html";
   std::ofstream(path) << "\xEF\xBB\xBF" << kWorkedExample;
@@ -59,38 +67,64 @@ TEST(Cli, ExtractsFromStandardInputOrAFile) {
   EXPECT_EQ(missing.err, Utf8(Query::kNotFoundText) + "\n");
 }
 
-TEST(Cli, RefusesUnusableCommandLinesWithExitStatus2) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{},
-                                             {"fly"},
-                                             {"pinyin"},
-                                             {"pinyin", "a", "b"},
-                                             {"url", "济南"},
-                                             {"url", "--bus", "济南", "1"},
-                                             {"url", "--base"},
-                                             {"extract", "/no/such/file"},
-                                             {"query", " ", "K55"},
-                                             {"query", "济南", "\u3000"},
-                                             {"query", "--max-time", "soon", "济南", "1"}}) {
+// Every unusable command line or input: one line on stderr, exit status 2.
+TEST(Cli, RefusesUnusableCommandLinesAndInputWithOneLineAndStatus2) {
+  const std::string folder = ::testing::TempDir();
+  const std::string oversized = folder + "ridelon-oversized.html";
+  std::ofstream{oversized};
+  std::filesystem::resize_file(oversized, (std::uintmax_t{32} << 20) + 1);
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "missing command"},
+      {{"fly"}, "unknown command fly"},
+      {{"pinyin"}, "missing arguments"},
+      {{"pinyin", "a", "b"}, "too many arguments"},
+      {{"url", "济南"}, "missing arguments"},
+      {{"url", "--bus", "济南", "1"}, "unknown option --bus"},
+      {{"url", "--trolleybus=1", "济南", "1"}, "takes no value"},
+      {{"url", "--base"}, "--base needs a value"},
+      {{"url", "--base", "http://127.0.0.1:18091", "济南", "1"}, "end with \"/\""},
+      {{"query", "--base", "ftp://h/", "济南", "1"}, "http://"},
+      {{"extract", "/no/such/file"}, "cannot read /no/such/file"},
+      {{"extract", folder}, "is a folder"},
+      {{"extract", oversized}, "larger than 33554432 bytes"},
+      {{"query", " ", "K55"}, Utf8(Query::kCityPrompt)},
+      {{"query", "济南", "\u3000"}, Utf8(Query::kLinePrompt)},
+      {{"query", "--max-time", "soon", "济南", "1"}, "--max-time needs a whole number"},
+      {{"query", "--idle-timeout", "9223372036854775807", "济南", "1"}, "from 1 to 3600000"},
+      {{"query", "--idle-timeout", "3600001", "济南", "1"}, "from 1 to 3600000"},
+      {{"query", "--connect-timeout=0", "济南", "1"}, "from 1 to 3600000"},
+      {{"query", "--max-body", "-5", "济南", "1"}, "--max-body needs"},
+  };
+  for (const auto& [args, reason] : cases) {
     const auto result = Cli(args);
-    EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args[0]);
-    EXPECT_EQ(result.out, "");
+    const std::string what = args.empty() ? "(none)" : args[0] + " " + args.back();
+    EXPECT_EQ(result.exitCode, 2) << what;
+    EXPECT_EQ(result.out, "") << what;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_TRUE(result.err.starts_with("ridelon-cli: ")) << result.err;
+    EXPECT_NE(result.err.find(reason), std::string::npos) << what << ": " << result.err;
   }
-  EXPECT_EQ(Cli({"query", " ", "K55"}).err, "ridelon-cli: " + Utf8(Query::kCityPrompt) + "\n");
+  std::filesystem::remove(oversized);
 }
 
 TEST(Cli, AnswersHelpAndVersion) {
-  EXPECT_EQ(Cli({"--version"}).out, "1.00\n");
+  EXPECT_EQ(Cli({"--version"}).out, std::string(RIDELON_VERSION) + "\n");
   const auto help = Cli({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("extract"), std::string::npos);
+  for (const char* command : {"pinyin TEXT", "url [OPTIONS] CITY LINE", "extract [FILE]", "query"})
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+  const auto queryHelp = Cli({"query", "济南", "--help"});
+  EXPECT_EQ(queryHelp.exitCode, 0);
+  EXPECT_NE(queryHelp.out.find("--idle-timeout MS"), std::string::npos) << queryHelp.out;
+  EXPECT_NE(queryHelp.out.find("(1 to 3600000)"), std::string::npos);
 }
 
 TEST(Cli, QueriesALoopbackSite) {
   Testing::LoopbackServer site;
-  site.server().Get("/jinan/xianlu/K55lu/", [](const httplib::Request&, httplib::Response& r) {
-    r.set_content(kWorkedExample, "text/html");
+  std::vector<std::string> paths;
+  site.server().Get(".*", [&](const httplib::Request& request, httplib::Response& r) {
+    paths.push_back(request.path);
+    if (request.path == "/jinan/xianlu/K55lu/") r.set_content(kWorkedExample, "text/html");
   });
   site.Start();
 
@@ -102,10 +136,13 @@ TEST(Cli, QueriesALoopbackSite) {
   const auto raw = Cli({"query", "--raw", "--base", site.Base(), "济南", "K55"});
   EXPECT_EQ(raw.out, kWorkedExample + "\n东站——西门\n");
 
-  const auto missing = Cli({"query", "--trolleybus", "--base", site.Base(), "济南", "K55"});
+  // A typed "#" or "?" is part of the line, not the end of the address.
+  const auto missing = Cli({"query", "--trolleybus", "--base", site.Base(), "济南", "K55#x?y"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.out, "");
-  EXPECT_NE(missing.err.find(Utf8(Query::kNotFoundText)), std::string::npos);
+  EXPECT_EQ(missing.err, Utf8(Query::kQueryingStatus) + "\n" + Utf8(Query::kNotFoundStatus) + "\n" +
+                             Utf8(Query::kNotFoundText) + "\n");
+  EXPECT_EQ(paths.back(), "/jinan/xianlu/K55#X?Yludianche/");
 }
 
 }  // namespace

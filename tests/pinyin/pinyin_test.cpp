@@ -60,11 +60,12 @@ TEST(CodeToPinyin, BoundariesOfTheRanges) {
 // The syllable of a code is the entry with the greatest start code not above
 // it: compare with a plain backward scan over every level-1 code.
 TEST(CodeToPinyin, AgreesWithABackwardScanOnEveryLevel1Code) {
-  const auto& table = Pinyin::PinyinTable();
+  const auto table = Pinyin::PinyinTable();
+  ASSERT_EQ(table.size(), 396u);
   for (int code = -20319; code <= -10247; ++code) {
-    std::size_t i = table.Count() - 1;
-    while (table.Items()[i] > code) --i;
-    const std::string& key = table.Keys()[i];
+    std::size_t i = table.size() - 1;
+    while (table[i].startCode > code) --i;
+    const std::string_view key = table[i].key;
     ASSERT_EQ(CodeToPinyin(static_cast<std::int16_t>(code)), std::u16string(key.begin(), key.end()))
         << code;
   }

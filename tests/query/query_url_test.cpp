@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "query/site_base.h"
 #include "query/text_trim.h"
 
 namespace {
@@ -20,6 +21,8 @@ TEST(ComposeQueryUrl, BusAddresses) {
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1"), B + u"shen/xianlu/旅游1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1"), B + u"Jinan/xianlu/1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u""), B + u"/xianlu/lu/");
+  // Full-width letters upper-case too; other scripts and symbols stay.
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#"), B + u"jinan/xianlu/Ｋ5Z#lu/");
 }
 
 TEST(ComposeQueryUrl, TrolleybusLinesKeepTheirSpaces) {
@@ -41,6 +44,35 @@ TEST(TrimSpaces, RemovesPlainAndIdeographicSpacesAtTheEndsOnly) {
   EXPECT_EQ(Query::TrimSpaces(u" \u3000 "), u"");
   EXPECT_EQ(Query::TrimSpaces(u" a b\u3000"), u"a b");
   EXPECT_EQ(Query::TrimSpaces(u"\t济南\t"), u"\t济南\t");
+}
+
+TEST(CheckSiteBase, AcceptsPlainHttpAndHttpsBases) {
+  for (const std::u16string_view base :
+       {u"http://127.0.0.1:18080/", u"https://example.test/bus/", u"http://[::1]:8/a/b/"})
+    EXPECT_EQ(Query::CheckSiteBase(base), std::nullopt) << std::string(base.begin(), base.end());
+}
+
+TEST(CheckSiteBase, RefusesWhatCannotStandBeforeTheCityWithTheReason) {
+  const std::pair<std::u16string_view, std::string_view> bad[] = {
+      {u"", "http://"},
+      {u"ftp://example.test/", "http://"},
+      {u"HTTP://example.test/", "http://"},
+      {u"http:///", "no host"},
+      {u"http://127.0.0.1:18091", "end with"},
+      {u"http://h/a", "end with"},
+      {u"http://user:pw@h/", "user name"},
+      {u"http://h/?q=1/", "query"},
+      {u"http://h/#f/", "query or fragment"},
+      {u"http://h/a b/", "spaces"},
+      {u"http://h/%41/", "spaces"},
+      {u"http://h/\"/", "spaces"},
+      {u"http://h/站/", "spaces"},
+  };
+  for (const auto& [base, reason] : bad) {
+    const auto refused = Query::CheckSiteBase(base);
+    ASSERT_TRUE(refused) << std::string(base.begin(), base.end());
+    EXPECT_NE(refused->find(reason), std::string::npos) << *refused;
+  }
 }
 
 }  // namespace

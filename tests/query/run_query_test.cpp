@@ -21,12 +21,23 @@ const std::u16string kFound(Query::kFoundStatus);
 const std::u16string kNotFoundText(Query::kNotFoundText);
 const std::u16string kNotFound(Query::kNotFoundStatus);
 
-Inets::FetchOutcome QuickFetch(std::u16string_view url, std::u16string_view charset) {
-  Inets::FetchLimits limits;
+Query::FetchLimits QuickLimits() {
+  Query::FetchLimits limits;
   limits.idleTimeout = 1s;
   limits.totalTimeout = 4s;
-  return Inets::FetchText(url, charset, limits);
+  return limits;
 }
+
+// Counts the requests it runs, in place.
+class CountingWindow : public RecordingWindow {
+ public:
+  using RecordingWindow::RecordingWindow;
+  void RunWhileWaiting(const std::function<void()>& work) override {
+    ++waits;
+    work();
+  }
+  int waits = 0;
+};
 
 // A loopback site serving each page of `pages` (path → status, body).
 class RunQueryTest : public ::testing::Test {
@@ -44,9 +55,7 @@ class RunQueryTest : public ::testing::Test {
   const std::map<std::string, std::pair<int, std::string>> pages = {
       {"/stops/", {200, "<script>var l={s:[{name:'东站',strlatlon:'1'},{name:'西门',x:'2'}]};"}},
       {"/empty-list/", {200, "[{name:'a,b'}]}"}},
-      {"/no-stops/", {404, "<h1>404 找不到</h1>"}},
-      // UTF-16LE of [{name:'东站'}]}, with an odd last byte.
-      {"/utf16/", {200, std::string("[\0{\0n\0a\0m\0e\0:\0'\0\x1c\x4e\xd9\x7a'\0}\0]\0}\0z", 29)}}};
+      {"/no-stops/", {404, "<h1>404 找不到</h1>"}}};
   Testing::LoopbackServer site;
   std::atomic<int> requests{0};
 };
@@ -69,14 +78,13 @@ TEST_F(RunQueryTest, WritesTheOutcomeInOrder) {
        {{u"results", u"<h1>404 找不到</h1>"}, {u"results", kNotFoundText}, {u"status", kNotFound}}},
   };
   for (const auto& [path, expected] : cases) {
-    RecordingWindow window(site.Url(path));
-    std::u16string charset;
-    RunQuery(window, [&](std::u16string_view url, std::u16string_view asked) {
-      charset = asked;
-      return QuickFetch(url, asked);
-    });
-    EXPECT_EQ(charset, u"UTF-8");
+    CountingWindow window(site.Url(path));
+    const auto outcome = RunQuery(window, QuickLimits());
     EXPECT_EQ(window.events, expected) << path;
+    EXPECT_EQ(window.waits, 1);
+    EXPECT_EQ(outcome.found, expected.back().first == u"message") << path;
+    EXPECT_EQ(outcome.stops, outcome.found ? expected.back().second : u"") << path;
+    EXPECT_EQ(outcome.failure.kind, Web::FailureKind::None);
   }
   EXPECT_EQ(requests.load(), 3);
 }
@@ -84,33 +92,38 @@ TEST_F(RunQueryTest, WritesTheOutcomeInOrder) {
 TEST_F(RunQueryTest, AnUnreachableSiteEndsNotFoundAndKeepsTheReason) {
   const std::string url = "http://127.0.0.1:" + std::to_string(Testing::RawServer::UnusedPort());
   RecordingWindow window(std::u16string(url.begin(), url.end()) + u"/x/");
-  const auto fetched = RunQuery(window, QuickFetch);
+  const auto started = std::chrono::steady_clock::now();
+  const auto outcome = RunQuery(window, QuickLimits());
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
   EXPECT_EQ(window.events,
             (Events{{u"results", u""}, {u"results", kNotFoundText}, {u"status", kNotFound}}));
-  EXPECT_EQ(fetched.failure.rfind("connection refused", 0), 0u) << fetched.failure;
+  EXPECT_FALSE(outcome.found);
+  EXPECT_EQ(outcome.failure.kind, Web::FailureKind::ConnectionRefused);
+  EXPECT_EQ(outcome.failure.Describe().rfind("connection refused: ", 0), 0u);
 }
 
 TEST_F(RunQueryTest, AFailingStepSkipsOnlyItself) {
   RecordingWindow window(site.Url("stops/"));
   window.failing = u"results";
-  RunQuery(window, QuickFetch);
+  EXPECT_TRUE(RunQuery(window, QuickLimits()).found);
   EXPECT_EQ(window.events, (Events{{u"status", kFound}, {u"message", u"东站——西门"}}));
 
-  RecordingWindow throwingFetch(site.Url("stops/"));
-  RunQuery(throwingFetch, [](auto, auto) -> Inets::FetchOutcome { throw std::bad_alloc(); });
-  EXPECT_EQ(throwingFetch.LastStatus(), kNotFound);
+  RecordingWindow silent(site.Url("stops/"));
+  silent.failing = u"status";
+  RunQuery(silent, QuickLimits());
+  EXPECT_EQ(silent.events.back(),
+            (std::pair<std::u16string, std::u16string>{u"message", u"东站——西门"}));
 }
 
 // A page that decodes in no charset arrives as bytes; the extraction sees
-// their little-endian UTF-16 reading.
-TEST_F(RunQueryTest, ReadsUndecodedBytesAsLittleEndianUtf16) {
-  RecordingWindow window(site.Url("utf16/"));
-  RunQuery(window, [](std::u16string_view url, std::u16string_view) {
-    return QuickFetch(url, u"no-such-charset");
-  });
-  ASSERT_FALSE(window.events.empty());
-  EXPECT_EQ(window.events.front().second, u"[{name:'东站'}]}");
-  EXPECT_EQ(window.events.back(), (std::pair<std::u16string, std::u16string>{u"message", u"东站"}));
+// their little-endian UTF-16 reading, an odd last byte left out.
+TEST(PageText, ReadsUndecodedBytesAsLittleEndianUtf16) {
+  const std::string utf16 =
+      std::string("[\0{\0n\0a\0m\0e\0:\0'\0\x1c\x4e\xd9\x7a'\0}\0]\0}\0z", 29);
+  const Web::FetchResult bytes = Web::Bytes(utf16.begin(), utf16.end());
+  EXPECT_EQ(Query::PageText(bytes), u"[{name:'东站'}]}");
+  EXPECT_EQ(Query::PageText(Web::FetchResult{}), u"");
+  EXPECT_EQ(Query::PageText(Web::FetchResult{u"站"}), u"站");
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 #include "tests/support/loopback_server.h"
 #include "tests/support/raw_server.h"
 #include "tests/support/run_program.h"
-#include "web/inets.h"
+#include "web/fetch_text.h"
+#include "web/text_codec.h"
 
 namespace {
 
@@ -49,9 +50,7 @@ std::vector<SampleLine> SampleLines() {
   return lines;
 }
 
-std::u16string Utf16(const std::string& utf8) {
-  return Inets::BytesToText(Inets::Bytes(utf8.begin(), utf8.end()), u"UTF-8");
-}
+std::u16string Utf16(const std::string& utf8) { return Web::FromUtf8(utf8); }
 
 TEST(RouteSite, ServesEverySampleLineInTheShapeTheExtractionReads) {
   Testing::LoopbackServer server;
@@ -64,7 +63,7 @@ TEST(RouteSite, ServesEverySampleLineInTheShapeTheExtractionReads) {
   for (const SampleLine& sample : lines) {
     const std::u16string url = Query::ComposeQueryUrl(sample.kind, u"", Utf16(sample.line),
                                                       Utf16(server.Base() + sample.city));
-    const auto fetched = Inets::FetchText(url, u"UTF-8");
+    const auto fetched = Web::FetchText(url, "UTF-8");
     const auto* page = std::get_if<std::u16string>(&fetched.result);
     ASSERT_NE(page, nullptr) << sample.city << "/" << sample.line;
     EXPECT_NE(page->find(u"示例数据"), std::u16string::npos);

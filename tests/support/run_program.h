@@ -4,8 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "web/wire_url.h"
-
 namespace Testing {
 
 struct ProgramResult {
@@ -30,8 +28,5 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
                                 const std::string& input = "") {
   return Wait(StartProgram(program, args, input));
 }
-
-// UTF-8 of a UTF-16 text, to compare with what a program prints.
-inline std::string ToUtf8ForTests(std::u16string_view text) { return Inets::ToUtf8(text); }
 
 }  // namespace Testing

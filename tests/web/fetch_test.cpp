@@ -6,24 +6,25 @@
 #include "tests/support/loopback_server.h"
 #include "tests/support/misbehaving_peers.h"
 #include "tests/support/raw_server.h"
-#include "web/inets.h"
+#include "web/fetch_text.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Inets::FetchText;
 using Testing::LoopbackServer;
 using Testing::RawServer;
+using Web::FetchText;
 
 using Testing::ShortLimits;
 
-std::u16string TextOf(const Inets::FetchOutcome& outcome) {
+std::u16string TextOf(const Web::FetchOutcome& outcome) {
   const auto* text = std::get_if<std::u16string>(&outcome.result);
   return text ? *text : u"<not text>";
 }
 
-bool IsNothing(const Inets::FetchOutcome& outcome) {
-  return std::holds_alternative<std::monostate>(outcome.result) && !outcome.failure.empty();
+bool IsNothing(const Web::FetchOutcome& outcome) {
+  return std::holds_alternative<std::monostate>(outcome.result) &&
+         outcome.failure.kind != Web::FailureKind::None;
 }
 
 TEST(FetchText, SendsOneGetWithTheHeaderAndNoCredentials) {
@@ -37,9 +38,9 @@ TEST(FetchText, SendsOneGetWithTheHeaderAndNoCredentials) {
   });
   site.Start();
 
-  const auto outcome = FetchText(site.Url("jinan/xianlu/K55lu/"), u"UTF-8", ShortLimits());
+  const auto outcome = FetchText(site.Url("jinan/xianlu/K55lu/"), "UTF-8", ShortLimits());
   EXPECT_EQ(TextOf(outcome), u"济南");
-  EXPECT_TRUE(outcome.failure.empty());
+  EXPECT_EQ(outcome.failure.kind, Web::FailureKind::None);
   std::lock_guard lock(mutex);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].method, "GET");
@@ -66,10 +67,10 @@ TEST(FetchText, ReturnsTheBodyWhateverTheStatusAndFollowsRedirects) {
   });
   site.Start();
 
-  EXPECT_EQ(TextOf(FetchText(site.Url("missing"), u"UTF-8", ShortLimits())), u"找不到");
-  EXPECT_EQ(TextOf(FetchText(site.Url("empty"), u"UTF-8", ShortLimits())), u"");
+  EXPECT_EQ(TextOf(FetchText(site.Url("missing"), "UTF-8", ShortLimits())), u"找不到");
+  EXPECT_EQ(TextOf(FetchText(site.Url("empty"), "UTF-8", ShortLimits())), u"");
   // The header goes out again on the redirected request.
-  EXPECT_EQ(TextOf(FetchText(site.Url("old"), u"UTF-8", ShortLimits())), u"0");
+  EXPECT_EQ(TextOf(FetchText(site.Url("old"), "UTF-8", ShortLimits())), u"0");
 }
 
 TEST(FetchText, PutsSpacesAndChineseOnTheWirePercentEncoded) {
@@ -79,14 +80,14 @@ TEST(FetchText, PutsSpacesAndChineseOnTheWirePercentEncoded) {
     RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
   });
   const auto outcome =
-      FetchText(site.Url("") + u"beijing/xianlu/夜 2ludianche/", u"UTF-8", ShortLimits());
+      FetchText(site.Url("") + u"beijing/xianlu/夜 2ludianche/", "UTF-8", ShortLimits());
   EXPECT_EQ(TextOf(outcome), u"ok");
   EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202ludianche/ HTTP/1.1");
 }
 
 TEST(FetchText, GivesNothingForUnusableAddresses) {
   for (const std::u16string address : {u"file:///etc/hostname", u"ftp://127.0.0.1/", u"", u"::"}) {
-    const auto outcome = FetchText(address, u"UTF-8", ShortLimits());
+    const auto outcome = FetchText(address, "UTF-8", ShortLimits());
     EXPECT_TRUE(IsNothing(outcome)) << std::string(address.begin(), address.end());
   }
 }

@@ -1,0 +1,42 @@
+#include "query/query_texts.h"
+
+namespace Query {
+
+std::u16string_view FailureText(Web::FailureKind kind) {
+  using Web::FailureKind;
+  switch (kind) {
+    case FailureKind::None:
+      return u"";
+    case FailureKind::BadAddress:
+      return u"线路网站的地址无法使用";
+    case FailureKind::HostNotFound:
+      return u"找不到线路网站的主机";
+    case FailureKind::ConnectionRefused:
+      return u"线路网站拒绝连接";
+    case FailureKind::TimedOut:
+      return u"线路网站响应超时";
+    case FailureKind::ConnectionClosed:
+      return u"页面未传完连接就断开了";
+    case FailureKind::BodyTooLarge:
+      return u"页面太大";
+    case FailureKind::HeadersTooLarge:
+      return u"响应头太大";
+    case FailureKind::BadFraming:
+      return u"响应的长度信息无法读取";
+    case FailureKind::NotHttp:
+      return u"对方的回答不是HTTP";
+    case FailureKind::TooManyRedirects:
+      return u"重定向次数太多";
+    case FailureKind::RedirectRefused:
+      return u"拒绝重定向到非HTTP地址";
+    case FailureKind::BadCompression:
+      return u"无法解压页面";
+    case FailureKind::CertificateNotTrusted:
+      return u"线路网站的证书不可信";
+    case FailureKind::Other:
+      break;
+  }
+  return u"请求失败";
+}
+
+}  // namespace Query

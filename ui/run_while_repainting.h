@@ -1,0 +1,12 @@
+#pragma once
+
+#include <functional>
+
+namespace Ui {
+
+// Runs `work` on a worker thread while this thread keeps the windows painted
+// in a local event loop that takes no user input, under a busy cursor. To its
+// caller it is as synchronous as calling `work` in place.
+void RunWhileRepainting(const std::function<void()>& work);
+
+}  // namespace Ui

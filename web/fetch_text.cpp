@@ -1,0 +1,27 @@
+#include "web/fetch_text.h"
+
+#include "web/text_codec.h"
+#include "web/wire_url.h"
+
+namespace Web {
+
+FetchOutcome FetchText(std::u16string_view url, std::string_view charset,
+                       const FetchLimits& limits) {
+  FetchOutcome outcome;
+  try {
+    GetResult got = HttpGet(EncodeUrlForWire(url), limits);
+    if (!got.body) {
+      outcome.failure = std::move(got.failure);
+      return outcome;
+    }
+    outcome.result = std::move(*got.body);
+    // A body that does not decode stays the result as bytes.
+    outcome.result = BytesToText(std::get<Bytes>(outcome.result), charset);
+  } catch (const std::exception& error) {
+    if (std::holds_alternative<std::monostate>(outcome.result))
+      outcome.failure = {FailureKind::Other, error.what()};
+  }
+  return outcome;
+}
+
+}  // namespace Web

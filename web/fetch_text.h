@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "web/fetch_failure.h"
+#include "web/fetch_limits.h"
+#include "web/http_get.h"
+
+namespace Web {
+
+// What a fetch gives back: nothing (no body was obtained), the decoded text,
+// or the body bytes when only their decoding failed.
+using FetchResult = std::variant<std::monostate, std::u16string, Bytes>;
+
+struct FetchOutcome {
+  FetchResult result;
+  FetchFailure failure;  // why nothing came back; kind None whenever a body did
+};
+
+// One HTTP GET of `url` (see HttpGet), the body decoded in `charset` (see
+// BytesToText). Never throws.
+FetchOutcome FetchText(std::u16string_view url, std::string_view charset,
+                       const FetchLimits& limits = {});
+
+}  // namespace Web
