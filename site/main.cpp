@@ -1,18 +1,17 @@
-// ridelon-site: the bundled local route site with sample lines, so that
+// ridelon-site: the route site, serving one page per line file, so that
 // Ridelon has something to ask on a machine without internet.
-#include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
-#include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "cli/command_line.h"
-#include "site/route_site.h"
+#include "site/site_server.h"
 
 namespace {
 
@@ -28,45 +27,36 @@ std::filesystem::path DefaultDataDir() {
 }
 
 int Serve(const Cli::Arguments& arguments, Cli::Streams& io) {
-  const auto port = static_cast<int>(arguments.Number("--port", 18080));
-  const std::string bind = arguments.Value("--bind").value_or("127.0.0.1");
+  Site::SiteServer::Options options;
+  options.port = static_cast<int>(arguments.Number("--port", 18080));
+  options.address = arguments.Value("--bind").value_or(options.address);
   const std::filesystem::path data = arguments.Value("--data").value_or(DefaultDataDir().string());
   if (!std::filesystem::is_directory(data))
     throw Cli::UsageError("no data folder at " + data.string());
-  // Signals are taken by one thread with sigwait, which may stop the server
-  // safely; every other thread inherits the blocked mask.
+  options.dataDirs = {data};
+
+  // Signals are taken by one thread with sigwait, which stops the server;
+  // every other thread inherits the blocked mask.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  signal(SIGPIPE, SIG_IGN);  // a client gone mid-answer is no reason to stop
 
-  httplib::Server server;
-  // The library's default also sets SO_REUSEPORT, which would let a second
-  // site share the port silently; a taken port must be an error instead.
-  server.set_socket_options([](socket_t socket) {
-    const int yes = 1;
-    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  });
-  const Site::RouteSite site(data);
-  site.Mount(server);
-  if (!server.bind_to_port(bind, port)) {
-    io.err << "ridelon-site: cannot listen on " << bind << ':' << port
-           << " (is the port taken by another program?)\n";
-    return 3;
-  }
-
-  std::thread([&server, stopSignals] {
+  Site::AccessLog log(STDOUT_FILENO);
+  try {
+    Site::SiteServer server(options, log);
+    log.Write("ridelon-site: serving " + data.string() + " at http://" + options.address + ':' +
+              std::to_string(server.Port()) + "/");
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    server.stop();
-  }).detach();
-
-  io.out << "ridelon-site: serving " << data.string() << " at http://" << bind << ':' << port << "/"
-         << std::endl;
-  const bool clean = server.listen_after_bind();
-  io.out << "ridelon-site: stopped" << std::endl;
-  return clean ? EXIT_SUCCESS : EXIT_FAILURE;
+  } catch (const std::system_error& error) {
+    io.err << "ridelon-site: " << error.what() << " (is the port taken by another program?)\n";
+    return 3;
+  }
+  log.Write("ridelon-site: stopped");
+  return 0;
 }
 
 const Cli::Program kProgram{

@@ -1,35 +1,59 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-
-namespace httplib {
-class Server;
-}
+#include <vector>
 
 namespace Site {
 
-// The bundled route site: one page per line file under a data folder,
-// /{city}/xianlu/{LINE}lu/ for buses and /{city}/xianlu/{LINE}ludianche/ for
-// trolleybuses. Pages are UTF-8 HTML whose script holds the stop records.
+// What tells one version of a file from the next: inode, size and change time.
+struct FileStamp {
+  unsigned long inode = 0;
+  long long size = -1;
+  long long changedNanoseconds = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+struct Response {
+  int status = 200;
+  std::string body;
+};
+
+// The route site's pages: /{city}/xianlu/{LINE}lu/ for buses and
+// /{city}/xianlu/{LINE}ludianche/ for trolleybuses, each from the file
+// {city}/{LINE}lu.txt or {city}/{LINE}ludianche.txt in the first data folder
+// that has it. Only regular files that resolve inside their folder count.
+// Pages are built once per change of their file and kept. Not thread-safe:
+// each serving thread has its own.
 class RouteSite {
  public:
-  explicit RouteSite(std::filesystem::path dataDir);
+  using Log = std::function<void(std::string_view line)>;
 
-  // The page for a percent-decoded request path, or nothing when no line
-  // file answers to it (or the path is not a line address at all).
-  std::optional<std::string> PageFor(std::string_view path) const;
+  RouteSite(std::vector<std::filesystem::path> dataDirs, Log log);
 
-  // Serves the pages on `server`, with a 404 page for everything else and one
-  // access-log line per request on standard output.
-  void Mount(httplib::Server& server) const;
+  // The answer for a percent-decoded request path: the page, a 404 page, or a
+  // 500 page (logged) when the line's file cannot be read.
+  Response Answer(std::string_view path);
+
+  // The file that answers `path`, if any.
+  std::optional<std::filesystem::path> LineFileFor(std::string_view path) const;
 
  private:
-  std::optional<std::filesystem::path> LineFile(std::string_view path) const;
+  // A built page and the identity of the file it was built from; a change of
+  // any of these rebuilds it.
+  struct Cached {
+    std::filesystem::path file;
+    FileStamp stamp;
+    std::string page;
+  };
 
-  std::filesystem::path dataDir_;
+  std::vector<std::filesystem::path> dataDirs_;
+  Log log_;
+  std::map<std::string, Cached, std::less<>> pages_;  // by request path
 };
 
 }  // namespace Site

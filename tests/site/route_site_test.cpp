@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +10,8 @@
 
 #include "query/query_url.h"
 #include "query/station_list.h"
-#include "tests/support/loopback_server.h"
+#include "site/line_file.h"
+#include "site/site_server.h"
 #include "tests/support/raw_server.h"
 #include "tests/support/run_program.h"
 #include "web/fetch_text.h"
@@ -50,48 +52,140 @@ std::vector<SampleLine> SampleLines() {
   return lines;
 }
 
-std::u16string Utf16(const std::string& utf8) { return Web::FromUtf8(utf8); }
+// A data folder of the test's own, emptied for each test.
+class RouteSiteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data = fs::path(::testing::TempDir()) / "ridelon-site-data";
+    fs::remove_all(data);
+    fs::create_directories(data / "jinan");
+  }
+  void Write(const fs::path& relative, const std::string& text) {
+    std::ofstream(data / relative, std::ios::binary) << text;
+  }
+  Site::Response Answer(std::string_view path) {
+    return Site::RouteSite({data}, [this](std::string_view line) { logged += line; }).Answer(path);
+  }
+  fs::path data;
+  std::string logged;
+};
 
 TEST(RouteSite, ServesEverySampleLineInTheShapeTheExtractionReads) {
-  Testing::LoopbackServer server;
-  const Site::RouteSite site(kSampleData);
-  site.Mount(server.server());
-  server.Start();
+  Site::AccessLog log(-1);
+  Site::SiteServer server({"127.0.0.1", 0, {kSampleData}, 2}, log);
+  const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
 
   const auto lines = SampleLines();
   ASSERT_GE(lines.size(), 6u);
   for (const SampleLine& sample : lines) {
-    const std::u16string url = Query::ComposeQueryUrl(sample.kind, u"", Utf16(sample.line),
-                                                      Utf16(server.Base() + sample.city));
+    const std::u16string url = Query::ComposeQueryUrl(sample.kind, u"", Web::FromUtf8(sample.line),
+                                                      Web::FromUtf8(base + sample.city));
     const auto fetched = Web::FetchText(url, "UTF-8");
     const auto* page = std::get_if<std::u16string>(&fetched.result);
     ASSERT_NE(page, nullptr) << sample.city << "/" << sample.line;
     EXPECT_NE(page->find(u"示例数据"), std::u16string::npos);
     const auto stations = Query::ExtractStationList(*page);
     EXPECT_TRUE(stations.found);
-    EXPECT_EQ(stations.stops, Utf16(sample.expected)) << sample.city << "/" << sample.line;
+    EXPECT_EQ(stations.stops, Web::FromUtf8(sample.expected)) << sample.city << "/" << sample.line;
   }
 }
 
 TEST(RouteSite, AnswersOnlyLineAddressesOfExistingFiles) {
-  const Site::RouteSite site(kSampleData);
-  EXPECT_TRUE(site.PageFor("/jinan/xianlu/K55lu/"));
-  EXPECT_TRUE(site.PageFor("/beijing/xianlu/103ludianche/"));
+  Site::RouteSite site({kSampleData}, [](std::string_view) {});
+  EXPECT_EQ(site.Answer("/jinan/xianlu/K55lu/").status, 200);
+  EXPECT_EQ(site.Answer("/beijing/xianlu/103ludianche/").status, 200);
   for (const char* path :
        {"/jinan/xianlu/K55ludianche/", "/jinan/xianlu/k55lu/", "/jinan/xianlu/K55lu",
         "/jinan/K55lu/", "/", "", "/jinan/xianlu/lu/", "/jinan/xianlu/../../README.mdlu/",
-        "/../jinan/xianlu/K55lu/", "/jinan/xianlu/../jinan/K55lu/", "/jinan/xianlu/.K55lu/"})
-    EXPECT_FALSE(site.PageFor(path)) << path;
+        "/../jinan/xianlu/K55lu/", "/jinan/xianlu/../jinan/K55lu/", "/jinan/xianlu/.K55lu/",
+        "/jin4n/xianlu/K55lu/",
+        "/jinan/xianlu/K\x01"
+        "55lu/"})
+    EXPECT_EQ(site.Answer(path).status, 404) << path;
 }
 
-TEST(RouteSite, KeepsStopNamesFromForgingTheRecordMarkers) {
-  const fs::path data = fs::path(::testing::TempDir()) / "ridelon-site-data";
-  fs::create_directories(data / "jinan");
-  std::ofstream(data / "jinan" / "1lu.txt") << "东'}]}站\n西门\t1,2\n";
-  const auto page = Site::RouteSite(data).PageFor("/jinan/xianlu/1lu/");
-  ASSERT_TRUE(page);
-  const auto stations = Query::ExtractStationList(Utf16(*page));
+TEST_F(RouteSiteTest, KeepsStopNamesFromForgingTheRecordMarkers) {
+  Write("jinan/1lu.txt", "东'}]}站\n西门\t1,2\n");
+  const auto stations = Query::ExtractStationList(Web::FromUtf8(Answer("/jinan/xianlu/1lu/").body));
   EXPECT_EQ(stations.stops, u"东站——西门—");  // the last dash is the comma in "1,2"
+}
+
+// Odd but valid files serve; files that cannot be served answer 500 and say
+// why in the log; nothing outside the data folder is served.
+TEST_F(RouteSiteTest, ServesOnlyReadableRegularFilesInsideTheDataFolder) {
+  Write("jinan/1lu.txt", "#\n东站\n");
+  const auto bare = Answer("/jinan/xianlu/1lu/");
+  EXPECT_EQ(bare.status, 200);
+  EXPECT_NE(bare.body.find("<title>1lu</title>"), std::string::npos);
+
+  Write("jinan/2lu.txt", std::string(Site::kMaxLineFileBytes + 1, 'x'));
+  EXPECT_EQ(Answer("/jinan/xianlu/2lu/").status, 500);
+  EXPECT_NE(logged.find("2lu.txt is over"), std::string::npos) << logged;
+
+  const fs::path outside = fs::path(::testing::TempDir()) / "ridelon-outside.txt";
+  std::ofstream(outside) << "秘密\n";
+  fs::create_symlink(outside, data / "jinan" / "3lu.txt");
+  EXPECT_EQ(Answer("/jinan/xianlu/3lu/").status, 404);
+  fs::create_directories(data / "jinan" / "4lu.txt");
+  EXPECT_EQ(Answer("/jinan/xianlu/4lu/").status, 404);
+  Write("jinan/real.txt", "东站\n");
+  fs::create_symlink("real.txt", data / "jinan" / "5lu.txt");
+  EXPECT_EQ(Answer("/jinan/xianlu/5lu/").status, 200);
+}
+
+TEST_F(RouteSiteTest, RebuildsAPageWhenItsFileChangesAndForgetsItWhenItGoes) {
+  Site::RouteSite site({data}, [](std::string_view) {});
+  Write("jinan/1lu.txt", "东站\n");
+  EXPECT_NE(site.Answer("/jinan/xianlu/1lu/").body.find("东站"), std::string::npos);
+  Write("jinan/1lu.txt", "西门\n");
+  EXPECT_NE(site.Answer("/jinan/xianlu/1lu/").body.find("西门"), std::string::npos);
+  fs::remove(data / "jinan" / "1lu.txt");
+  EXPECT_EQ(site.Answer("/jinan/xianlu/1lu/").status, 404);
+}
+
+// Under hostile clients: slow ones hold no one up, bodies are refused, byte
+// ranges are not served, and the log cannot be forged.
+TEST_F(RouteSiteTest, HoldsUpUnderHostileClients) {
+  Write("jinan/1lu.txt", "东站\n西门\n");
+  int logPipe[2] = {-1, -1};
+  ASSERT_EQ(::pipe(logPipe), 0);
+  {
+    Site::AccessLog log(logPipe[1]);
+    Site::SiteServer server({"127.0.0.1", 0, {data}, 2}, log);
+    std::vector<int> slow;
+    for (int i = 0; i < 64; ++i) {  // each sends the start of a request, then nothing
+      slow.push_back(Testing::RawServer::Connect(server.Port()));
+      Testing::RawServer::Send(slow.back(), "GET /jinan/xianlu/1lu/ HTTP/1.1\r\nHost: x");
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const auto page = Testing::RawServer::Exchange(
+        server.Port(),
+        "GET /jinan/xianlu/1lu/ HTTP/1.1\r\nHost: x\r\nRange: bytes=0-1,0-2\r\n"
+        "Connection: close\r\n\r\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    EXPECT_TRUE(page.starts_with("HTTP/1.1 200")) << page;
+    EXPECT_NE(page.find("西门"), std::string::npos);
+
+    const auto posted = Testing::RawServer::Exchange(
+        server.Port(),
+        "POST /jinan/xianlu/1lu/ HTTP/1.1\r\nHost: x\r\nContent-Length: 419430400\r\n"
+        "Connection: close\r\n\r\n" +
+            std::string(8192, 'x'));
+    EXPECT_TRUE(posted.starts_with("HTTP/1.1 413")) << posted;
+
+    Testing::RawServer::Exchange(server.Port(),
+                                 "GET /jinan/%1b[31m%0d%0aGET%20/x HTTP/1.1\r\n"
+                                 "Host: x\r\nConnection: close\r\n\r\n");
+    for (const int socket : slow) ::close(socket);
+  }
+  ::close(logPipe[1]);
+  std::string logged;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(logPipe[0], buffer, sizeof buffer)) > 0;)
+    logged.append(buffer, got);
+  ::close(logPipe[0]);
+  EXPECT_NE(logged.find("GET /jinan/\\x1b[31m\\x0d\\x0aGET /x 404\n"), std::string::npos) << logged;
+  EXPECT_EQ(logged.find('\x1b'), std::string::npos);
 }
 
 // The real program: serves, logs each request, refuses a taken port, and
@@ -101,19 +195,21 @@ TEST(RouteSiteProgram, ServesLogsAndStops) {
   const auto site =
       Testing::StartProgram(RIDELON_SITE, {"--port", port, "--data", kSampleData.string()});
 
-  const std::string base = "http://127.0.0.1:" + port + "/";
-  Testing::ProgramResult query;
+  const std::u16string url = Web::FromUtf8("http://127.0.0.1:" + port + "/jinan/xianlu/K55lu/");
+  Web::FetchOutcome fetched;
   for (int attempt = 0; attempt < 100; ++attempt) {  // until it listens
-    query = Testing::RunProgram(RIDELON_CLI, {"query", "--base", base, "济南", "K55"});
-    if (query.exitCode == 0) break;
+    fetched = Web::FetchText(url, "UTF-8");
+    if (fetched.failure.kind == Web::FailureKind::None) break;
     std::this_thread::sleep_for(50ms);
   }
-  EXPECT_EQ(query.exitCode, 0) << query.err;
-  EXPECT_TRUE(query.out.starts_with("济南火车站——经四纬二——")) << query.out;
+  const auto* page = std::get_if<std::u16string>(&fetched.result);
+  ASSERT_NE(page, nullptr) << fetched.failure.Describe();
+  EXPECT_TRUE(Query::ExtractStationList(*page).stops.starts_with(u"济南火车站——经四纬二——"));
 
   const auto second = Testing::RunProgram(RIDELON_SITE, {"--port", port});
   EXPECT_EQ(second.exitCode, 3);
   EXPECT_NE(second.err.find(port), std::string::npos);
+  EXPECT_EQ(Testing::RunProgram(RIDELON_SITE, {"--port", "65536"}).exitCode, 2);
 
   ASSERT_EQ(kill(site.pid, SIGTERM), 0);
   const auto stopped = Testing::Wait(site);

@@ -51,6 +51,32 @@ int RawServer::UnusedPort() {
   return ntohs(address.sin_port);
 }
 
+int RawServer::Connect(int port) {
+  const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (client < 0 || ::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    throw std::runtime_error("cannot connect to port " + std::to_string(port));
+  return client;
+}
+
+std::string RawServer::Exchange(int port, std::string_view request) {
+  const int client = Connect(port);
+  Send(client, request);
+  std::string answer;
+  char buffer[4096];
+  pollfd readable{client, POLLIN, 0};
+  while (::poll(&readable, 1, 5000) > 0) {
+    const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
+    if (got <= 0) break;
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(client);
+  return answer;
+}
+
 bool RawServer::Send(int socket, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t sent = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);

@@ -25,6 +25,11 @@ class RawServer {
   // A loopback port that nothing listens on (it was free a moment ago).
   static int UnusedPort();
 
+  // The client side: a connection to a loopback port, and a whole exchange
+  // (send the request, read the answer until the server closes or 5 s pass).
+  static int Connect(int port);
+  static std::string Exchange(int port, std::string_view request);
+
   // Helpers for `serve`.
   // False once the peer has gone.
   static bool Send(int socket, std::string_view bytes);
