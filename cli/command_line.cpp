@@ -28,10 +28,13 @@ void CheckNumber(const OptionSpec& option, const std::string& text) {
 }
 
 std::string Usage(const Program& program, const Command& command) {
-  std::string usage = std::string(program.name);
-  if (!command.name.empty()) usage += " " + std::string(command.name);
-  if (!command.options.empty()) usage += " [OPTIONS]";
-  if (!command.operands.empty()) usage += " " + std::string(command.operands);
+  std::string usage(program.name);
+  const std::string_view options = command.options.empty() ? "" : "[OPTIONS]";
+  for (const std::string_view part : {command.name, options, command.operands}) {
+    if (part.empty()) continue;
+    usage += ' ';
+    usage += part;
+  }
   return usage;
 }
 
@@ -47,7 +50,7 @@ void PrintCommandHelp(const Program& program, const Command& command, std::ostre
   std::vector<std::pair<std::string, std::string>> rows;
   for (const OptionSpec& option : command.options) {
     std::string left(option.name);
-    if (!option.valueName.empty()) left += " " + std::string(option.valueName);
+    if (!option.valueName.empty()) left.append(" ").append(option.valueName);
     std::string right(option.help);
     if (option.max > 0)
       right += " (" + std::to_string(option.min) + " to " + std::to_string(option.max) + ")";

@@ -1,5 +1,6 @@
 #include "pinyin/syllable_table.h"
 
+#include <algorithm>
 #include <array>
 
 namespace Pinyin {
@@ -117,10 +118,10 @@ constexpr bool StartCodesAscend() {
 }
 
 constexpr bool KeysUnique() {
-  for (std::size_t i = 0; i < kSyllables.size(); ++i)
-    for (std::size_t j = i + 1; j < kSyllables.size(); ++j)
-      if (kSyllables[i].key == kSyllables[j].key) return false;
-  return true;
+  std::array<std::string_view, kSyllables.size()> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = kSyllables[i].key;
+  std::sort(keys.begin(), keys.end());
+  return std::adjacent_find(keys.begin(), keys.end()) == keys.end();
 }
 
 static_assert(StartCodesAscend(), "syllables must follow GB2312 order");

@@ -55,7 +55,8 @@ void AccessLog::Run() {
     lock.unlock();
     std::string text;
     for (const std::string& line : batch) text += line + '\n';
-    if (dropped > 0) text += "(" + std::to_string(dropped) + " log lines dropped)\n";
+    if (dropped > 0)
+      text.append("(").append(std::to_string(dropped)).append(" log lines dropped)\n");
     WriteAll(fd_, text);
     lock.lock();
   }

@@ -1,6 +1,7 @@
 #include "site/line_file.h"
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace Site {
@@ -13,22 +14,27 @@ LineFile ReadLineFile(const std::filesystem::path& file) {
     throw std::runtime_error(file.string() + " is over " + std::to_string(kMaxLineFileBytes) +
                              " bytes");
   std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + file.string());
+  std::string text(static_cast<std::size_t>(size), '\0');
+  if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
+    throw std::runtime_error("cannot read " + file.string());
+  return ParseLineFile(text);
+}
 
+LineFile ParseLineFile(std::string_view text) {
   LineFile line;
+  std::istringstream in{std::string(text)};
   std::string row;
   while (std::getline(in, row)) {
     if (!row.empty() && row.back() == '\r') row.pop_back();
     if (row.empty()) continue;
     if (row[0] == '#') {
-      const auto text = row.find_first_not_of("# ");
-      if (line.title.empty() && text != std::string::npos) line.title = row.substr(text);
+      const auto title = row.find_first_not_of("# ");
+      if (line.title.empty() && title != std::string::npos) line.title = row.substr(title);
       continue;
     }
     const auto tab = row.find('\t');
     line.stops.push_back({row.substr(0, tab), tab == row.npos ? "" : row.substr(tab + 1)});
   }
-  if (in.bad()) throw std::runtime_error("cannot read " + file.string());
   return line;
 }
 

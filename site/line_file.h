@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Site {
@@ -21,6 +22,9 @@ struct LineFile {
 // Line files larger than this are refused: a line has tens of stops, not
 // millions, and every page is kept in memory.
 inline constexpr std::uintmax_t kMaxLineFileBytes = 1u << 20;
+
+// The lines of a line file's text.
+LineFile ParseLineFile(std::string_view text);
 
 // Reads a line file; throws std::runtime_error, with the reason, when it cannot
 // be read or is over the size limit.

@@ -49,8 +49,9 @@ std::string EscapeScript(std::string_view text) {
   std::string out;
   for (const char c : text) {
     if (c == '\'' || c == '\\') out += '\\';
-    if (c == '}' || c == ']' || c == '<' || c == '\n' || c == '\r') continue;
-    out += c;
+    // A space, not nothing: dropping a byte could join the broken UTF-8 on
+    // either side of it into a character the file never had.
+    out += c == '}' || c == ']' || c == '<' || c == '\n' || c == '\r' ? ' ' : c;
   }
   return out;
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -198,17 +197,6 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrderAndOnlyTheCheckedOption) {
   EXPECT_EQ(tabFrom(Line()), "busOption");
 }
 
-TEST_F(MainWindowTest, ResultsCanBeCopiedButNotTyped) {
-  window.SetResultsText(u"东站——西门");
-  Results()->setFocus();
-  QTest::keyClicks(Results(), "abc");
-  QTest::keyClick(Results(), Qt::Key_Backspace);
-  EXPECT_EQ(Results()->toPlainText(), QStringLiteral("东站——西门"));
-  Results()->selectAll();
-  Results()->copy();
-  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("东站——西门"));
-}
-
 TEST_F(MainWindowTest, OptionClicksRecomposeTheAddressTypingDoesNot) {
   const std::u16string base = Base(site.Base());
   City()->setEditText(QStringLiteral(" 北京 "));
@@ -391,14 +379,6 @@ TEST_F(MainWindowTest, TypedTextIsQueriedExactlyAsTyped) {
   EXPECT_EQ(LastPath(), "/jinan/xianlu/1lu/");
   EXPECT_EQ(City()->currentText(), QStringLiteral("jinan"));
   EXPECT_EQ(City()->count(), 3);
-}
-
-TEST_F(MainWindowTest, LongStatusTextIsCutAtTheRightEdge) {
-  window.SetStatusText(std::u16string(400, u'长'));
-  EXPECT_EQ(Status()->geometry().right(), 795);
-  EXPECT_EQ(Find<QLabel>("namePanel")->width(), 96);
-  EXPECT_EQ(Find<QLabel>("sitePanel")->width(), 163);
-  EXPECT_EQ(Find<QLabel>("namePanel")->text(), QStringLiteral("Ridelon源码"));
 }
 
 }  // namespace
