@@ -127,7 +127,7 @@ struct SiteServer::Worker {
   evhttp* http = nullptr;
 };
 
-SiteServer::SiteServer(Options options, AccessLog& log) {
+SiteServer::SiteServer(const Options& options, AccessLog& log) {
   static const bool threadsReady = evthread_use_pthreads() == 0;  // Stop from another thread
   if (!threadsReady) throw std::system_error(ENOSYS, std::generic_category(), "no event threads");
   listener_ = Listen(options.address, options.port);

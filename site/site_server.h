@@ -25,7 +25,7 @@ class SiteServer {
   };
 
   // Listens at once; throws std::system_error, saying why, when it cannot.
-  SiteServer(Options options, AccessLog& log);
+  SiteServer(const Options& options, AccessLog& log);
   ~SiteServer();  // stops
   SiteServer(const SiteServer&) = delete;
   SiteServer& operator=(const SiteServer&) = delete;

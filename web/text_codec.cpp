@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -25,7 +26,7 @@ struct IconvCloser {
 std::string Convert(const char* to, const std::string& from, std::string_view input,
                     std::string_view replacement, std::size_t skip) {
   const iconv_t opened = iconv_open(to, from.c_str());
-  if (opened == reinterpret_cast<iconv_t>(-1))
+  if (reinterpret_cast<std::intptr_t>(opened) == -1)
     throw std::runtime_error("unknown charset \"" + from + "\"");
   const std::unique_ptr<void, IconvCloser> descriptor(opened);
 

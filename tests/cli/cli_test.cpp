@@ -71,7 +71,7 @@ TEST(Cli, ExtractsFromStandardInputOrAFile) {
 TEST(Cli, RefusesUnusableCommandLinesAndInputWithOneLineAndStatus2) {
   const std::string folder = ::testing::TempDir();
   const std::string oversized = folder + "ridelon-oversized.html";
-  std::ofstream{oversized};
+  std::ofstream(oversized).close();
   std::filesystem::resize_file(oversized, (std::uintmax_t{32} << 20) + 1);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "missing command"},

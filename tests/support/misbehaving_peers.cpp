@@ -28,7 +28,7 @@ std::vector<MisbehavingPeer> MisbehavingPeers() {
   const auto flood = [](const std::string& start, const std::string& line) {
     return [start, line](int s, const std::string&) {
       std::string block;
-      while (block.size() < 64 * 1024) block += line;
+      while (block.size() < std::size_t{64} * 1024) block += line;
       const auto until = std::chrono::steady_clock::now() + 6s;
       for (bool open = RawServer::Send(s, start); open && std::chrono::steady_clock::now() < until;)
         open = RawServer::Send(s, block);
