@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 #include "cli/console_window.h"
@@ -14,6 +15,7 @@
 #include "query/site_base.h"
 #include "query/station_list.h"
 #include "query/text_trim.h"
+#include "site/local_site.h"
 #include "web/text_codec.h"
 
 namespace Cli {
@@ -25,16 +27,22 @@ constexpr std::int64_t kMaxBodyOption = std::int64_t{4} << 30;
 const std::uint64_t kMaxInputBytes = Web::FetchLimits{}.maxBodyBytes;  // a page is a page
 
 const OptionSpec kTrolleybus{"--trolleybus", "", "the trolleybus line (default: the bus line)"};
-const OptionSpec kBase{"--base", "URL", "ask the route site at URL instead"};
+const OptionSpec kBase{"--base", "URL",
+                       "ask the route site at URL (default: $RIDELON_ROUTE_SERVICE_BASE, else the "
+                       "lines on this machine)"};
 
 void PrintLine(std::ostream& out, std::u16string_view text) { out << Web::ToUtf8(text) << '\n'; }
 
-std::u16string ComposeFrom(const Arguments& arguments) {
-  std::u16string base(Query::RouteServiceBase);
-  if (const auto given = arguments.Value(kBase.name)) {
-    base = Web::FromUtf8(*given);
-    if (const auto reason = Query::CheckSiteBase(base)) throw UsageError(*reason);
+// The route site the command line, the environment or the build names, if any.
+std::optional<std::u16string> ChosenBase(const Arguments& arguments) {
+  try {
+    return Query::ChooseSiteBase(Query::SiteBaseSourcesOf(arguments.Value(kBase.name)));
+  } catch (const Query::BadSiteBase& bad) {
+    throw UsageError(bad.what());
   }
+}
+
+std::u16string ComposeFrom(const Arguments& arguments, std::u16string_view base) {
   const auto kind =
       arguments.Has(kTrolleybus.name) ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
   return Query::ComposeQueryUrl(kind, Web::FromUtf8(arguments.operands[0]),
@@ -70,7 +78,9 @@ int Pinyin(const Arguments& arguments, Streams& io) {
 }
 
 int Url(const Arguments& arguments, Streams& io) {
-  PrintLine(io.out, ComposeFrom(arguments));
+  // With no route site set, the line's address on the lines of this machine
+  // is just its path: their in-process site has no fixed port.
+  PrintLine(io.out, ComposeFrom(arguments, ChosenBase(arguments).value_or(u"/")));
   return 0;
 }
 
@@ -98,7 +108,15 @@ int QueryLine(const Arguments& arguments, Streams& io) {
   limits.totalTimeout = milliseconds(arguments.Number("--max-time", limits.totalTimeout.count()));
   limits.maxBodyBytes = static_cast<std::uint64_t>(
       arguments.Number("--max-body", static_cast<std::int64_t>(limits.maxBodyBytes)));
-  ConsoleWindow window(ComposeFrom(arguments), arguments.Has("--raw"), io.out, io.err);
+  std::optional<Site::LocalSite> localSite;
+  std::u16string base;
+  if (auto chosen = ChosenBase(arguments)) {
+    base = std::move(*chosen);
+  } else {
+    localSite.emplace();
+    base = Web::FromUtf8(localSite->Base());
+  }
+  ConsoleWindow window(ComposeFrom(arguments, base), arguments.Has("--raw"), io.out, io.err);
 
   PrintLine(io.err, Query::kQueryingStatus);
   const Query::QueryOutcome outcome = Query::RunQuery(window, limits);
@@ -121,7 +139,7 @@ Program MakeProgram() {
                "CITY LINE",
                2,
                2,
-               "print the address of the line's page",
+               "print the address of the line's page (its path, for the lines on this machine)",
                {kTrolleybus, kBase},
                Url},
               {"extract",

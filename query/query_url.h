@@ -3,8 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "query/route_service_base.h"
-
 namespace Query {
 
 enum class VehicleKind { Bus, Trolleybus };
@@ -14,8 +12,7 @@ enum class VehicleKind { Bus, Trolleybus };
 // both kinds, the line only for buses: trolleybus lines keep their spaces.
 // Nothing is escaped here; the fetch puts the address on the wire.
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
-                               std::u16string_view lineText,
-                               std::u16string_view base = RouteServiceBase);
+                               std::u16string_view lineText, std::u16string_view base);
 
 // Makes romanisation ready before the first address is composed.
 void BuildPinyinTable();

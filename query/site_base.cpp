@@ -1,6 +1,13 @@
 #include "query/site_base.h"
 
+#include <cstdlib>
+
+#include "query/configured_site_base.h"
+#include "web/text_codec.h"
+
 namespace Query {
+
+inline constexpr char kBaseVariable[] = "RIDELON_ROUTE_SERVICE_BASE";
 
 std::optional<std::string> CheckSiteBase(std::u16string_view base) {
   std::u16string_view rest;
@@ -17,6 +24,28 @@ std::optional<std::string> CheckSiteBase(std::u16string_view base) {
     if (c == u'?' || c == u'#') return "the route site must not hold a query or fragment";
     if (c <= u' ' || c >= 0x7F || c == u'"' || c == u'\\' || c == u'%')
       return "the route site must not hold spaces, quotes, backslashes, \"%\" or non-ASCII";
+  }
+  return std::nullopt;
+}
+
+SiteBaseSources SiteBaseSourcesOf(std::optional<std::string> commandLine) {
+  SiteBaseSources sources{std::move(commandLine), std::nullopt, kConfiguredSiteBase};
+  if (const char* value = std::getenv(kBaseVariable)) sources.environment = value;
+  return sources;
+}
+
+std::optional<std::u16string> ChooseSiteBase(const SiteBaseSources& sources) {
+  const std::pair<std::string_view, std::string> ranked[] = {
+      {"--base", sources.commandLine.value_or("")},
+      {kBaseVariable, sources.environment.value_or("")},
+      {"the built-in route site", std::string(sources.configured)},
+  };
+  for (const auto& [source, value] : ranked) {
+    if (value.empty()) continue;
+    std::u16string base = Web::FromUtf8(value);
+    if (const auto reason = CheckSiteBase(base))
+      throw BadSiteBase(std::string(source) + ": " + *reason);
+    return base;
   }
   return std::nullopt;
 }

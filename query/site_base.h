@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,25 @@ namespace Query {
 // user info, query or fragment, and nothing that needs escaping (spaces,
 // control or non-ASCII characters, quotes, backslashes, "%").
 std::optional<std::string> CheckSiteBase(std::u16string_view base);
+
+// Where a route site's base address may come from, strongest first. An unset
+// or empty source gives nothing.
+struct SiteBaseSources {
+  std::optional<std::string> commandLine;  // --base
+  std::optional<std::string> environment;  // RIDELON_ROUTE_SERVICE_BASE
+  std::string_view configured;             // chosen at build time
+};
+
+// The process's sources: `commandLine` over the environment over the build.
+SiteBaseSources SiteBaseSourcesOf(std::optional<std::string> commandLine);
+
+// A base refused, with the source that gave it and the reason.
+class BadSiteBase : public std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The base the strongest source gives, checked; nothing when no source gives
+// one, which means the lines on this machine. Throws BadSiteBase.
+std::optional<std::u16string> ChooseSiteBase(const SiteBaseSources& sources);
 
 }  // namespace Query

@@ -11,29 +11,21 @@
 #include <thread>
 
 #include "cli/command_line.h"
+#include "site/line_folders.h"
 #include "site/site_server.h"
 
 namespace {
-
-// The installed layout (bin/ beside share/ridelon/site) first, then the
-// source tree the binary was built from.
-std::filesystem::path DefaultDataDir() {
-  std::error_code error;
-  const auto exe = std::filesystem::canonical("/proc/self/exe", error);
-  auto installed = exe.parent_path() / ".." / "share" / "ridelon" / "site";
-  if (std::filesystem::is_directory(installed, error))
-    return std::filesystem::weakly_canonical(installed, error);
-  return RIDELON_SITE_SOURCE_DATA;
-}
 
 int Serve(const Cli::Arguments& arguments, Cli::Streams& io) {
   Site::SiteServer::Options options;
   options.port = static_cast<int>(arguments.Number("--port", 18080));
   options.address = arguments.Value("--bind").value_or(options.address);
-  const std::filesystem::path data = arguments.Value("--data").value_or(DefaultDataDir().string());
-  if (!std::filesystem::is_directory(data))
-    throw Cli::UsageError("no data folder at " + data.string());
-  options.dataDirs = {data};
+  if (const auto data = arguments.Value("--data")) {
+    if (!std::filesystem::is_directory(*data)) throw Cli::UsageError("no data folder at " + *data);
+    options.dataDirs = {*data};
+  } else {
+    options.dataDirs = Site::LineFolders();
+  }
 
   // Signals are taken by one thread with sigwait, which stops the server;
   // every other thread inherits the blocked mask.
@@ -47,7 +39,10 @@ int Serve(const Cli::Arguments& arguments, Cli::Streams& io) {
   Site::AccessLog log(STDOUT_FILENO);
   try {
     Site::SiteServer server(options, log);
-    log.Write("ridelon-site: serving " + data.string() + " at http://" + options.address + ':' +
+    std::string folders;
+    for (const auto& folder : options.dataDirs)
+      folders += (folders.empty() ? "" : ", ") + folder.string();
+    log.Write("ridelon-site: serving " + folders + " at http://" + options.address + ':' +
               std::to_string(server.Port()) + "/");
     int signal = 0;
     sigwait(&stopSignals, &signal);
@@ -69,10 +64,11 @@ const Cli::Program kProgram{
       "",
       0,
       0,
-      "serve the lines (the bundled sample lines, 示例数据, unless --data names others)",
+      "serve the lines (the user's, then the bundled sample lines, unless --data names a folder)",
       {{"--port", "N", "port to listen on (default 18080)", 1, 65535},
        {"--bind", "ADDRESS", "address to listen on (default 127.0.0.1)"},
-       {"--data", "DIR", "folder of line files (default: the bundled sample data)"}},
+       {"--data", "DIR",
+        "folder of line files (default: ~/.local/share/ridelon/site, then the sample lines)"}},
       Serve}},
     "Exit status: 0 stopped, 2 bad command line, 3 cannot listen (port taken, say).\n"};
 

@@ -84,9 +84,10 @@ const char* MethodName(evhttp_cmd_type method) {
 
 struct SiteServer::Worker {
   Worker(const Options& options, AccessLog& accessLog)
-      : log(accessLog), site(options.dataDirs, [&accessLog](std::string_view line) {
-          accessLog.Write(EscapeForLog(line));
-        }) {}
+      : log(accessLog),
+        logRequests(options.logRequests),
+        site(options.dataDirs,
+             [&accessLog](std::string_view line) { accessLog.Write(EscapeForLog(line)); }) {}
   ~Worker() {
     if (http != nullptr) evhttp_free(http);
     if (base != nullptr) event_base_free(base);
@@ -117,11 +118,13 @@ struct SiteServer::Worker {
     evbuffer_add(body, response.body.data(), response.body.size());
     evhttp_send_reply(request, response.status, nullptr, body);
     evbuffer_free(body);
-    log.Write(std::string(MethodName(method)) + ' ' + EscapeForLog(path) + ' ' +
-              std::to_string(response.status));
+    if (logRequests)
+      log.Write(std::string(MethodName(method)) + ' ' + EscapeForLog(path) + ' ' +
+                std::to_string(response.status));
   }
 
   AccessLog& log;
+  bool logRequests;
   RouteSite site;
   event_base* base = nullptr;
   evhttp* http = nullptr;

@@ -21,7 +21,8 @@ class SiteServer {
     std::string address = "127.0.0.1";
     int port = 0;  // 0: a free port the system picks
     std::vector<std::filesystem::path> dataDirs;
-    unsigned threads = 0;  // 0: one per core
+    unsigned threads = 0;     // 0: one per core
+    bool logRequests = true;  // false: only failures are logged
   };
 
   // Listens at once; throws std::system_error, saying why, when it cannot.

@@ -11,6 +11,7 @@
 
 #include "query/query_texts.h"
 #include "query/text_trim.h"
+#include "ui/qt_text.h"
 #include "ui/run_while_repainting.h"
 #include "ui/status_bar.h"
 
@@ -21,14 +22,6 @@ namespace {
 // Positions and sizes in pixels: the layout's twips divided by 15.
 constexpr int kClientWidth = 796;
 constexpr int kClientHeight = 101;
-
-const QString kPublisherAddress = QStringLiteral("https://ridelon.invalid/");
-
-QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
 
 template <typename Widget, typename... Args>
 Widget* Place(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
@@ -51,15 +44,16 @@ QComboBox* PlaceCombo(QWidget* parent, const char* name, QRect geometry, const Q
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+MainWindow::MainWindow(std::u16string siteBase, const QString& siteName, QWidget* parent)
+    : QWidget(parent), siteBase_(std::move(siteBase)) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QStringLiteral("公交线路查询器"));
   setFixedSize(kClientWidth, kClientHeight);
-  BuildControls();
+  BuildControls(siteName);
   OnLoad();
 }
 
-void MainWindow::BuildControls() {
+void MainWindow::BuildControls(const QString& siteName) {
   inputsFrame_ =
       Place<QGroupBox>(this, "inputsFrame", {8, 0, 201, 41}, QStringLiteral("城市、线路："));
   cityBox_ = PlaceCombo(inputsFrame_, "cityBox", {8, 16, 57, 20}, QStringLiteral("济南"));
@@ -75,7 +69,8 @@ void MainWindow::BuildControls() {
   resultsFrame_ =
       Place<QGroupBox>(this, "resultsFrame", {224, 0, 569, 81}, QStringLiteral("查询结果"));
   resultsBox_ = Place<QPlainTextEdit>(resultsFrame_, "resultsBox", {8, 16, 553, 57});
-  statusBar_ = new StatusBar(QStringLiteral("Ridelon源码"), kPublisherAddress, this);
+  statusBar_ = new StatusBar(QStringLiteral("Ridelon源码"), siteName, this);
+  statusBar_->Panel(2)->setToolTip(siteName);  // a long address is cut off in the panel
   statusBar_->setObjectName(QStringLiteral("statusBar"));
   statusBar_->setGeometry(0, 84, kClientWidth, 17);
   statusPanel_ = statusBar_->Panel(3);
@@ -114,7 +109,7 @@ void MainWindow::GiveTabFocusToTheCheckedOption() {
 
 void MainWindow::ComposeQueryUrl(Query::VehicleKind kind) {
   queryUrl_ = Query::ComposeQueryUrl(kind, ToU16(cityBox_->currentText()),
-                                     ToU16(lineBox_->currentText()), routeServiceBase_);
+                                     ToU16(lineBox_->currentText()), siteBase_);
 }
 
 void MainWindow::OnLoad() {

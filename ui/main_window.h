@@ -25,7 +25,8 @@ class StatusBar;
 // (cityBox, queryButton, …), which the tests find them by.
 class MainWindow : public QWidget, public Query::QueryWindow {
  public:
-  explicit MainWindow(QWidget* parent = nullptr);
+  // Queries go to the route site at `siteBase`; status panel 2 names it.
+  MainWindow(std::u16string siteBase, const QString& siteName, QWidget* parent = nullptr);
 
   // Event handlers.
   void OnLoad();
@@ -40,17 +41,15 @@ class MainWindow : public QWidget, public Query::QueryWindow {
   void ShowTimedMessage(std::u16string_view text) override;
   void RunWhileWaiting(const std::function<void()>& work) override;
 
-  // Tests shorten these so that nothing waits long, and point the window at
-  // their own sites.
+  // Tests shorten these so that nothing waits long.
   void SetTimedMessageTimeout(std::chrono::milliseconds timeout) { messageTimeout_ = timeout; }
   void SetFetchLimits(const Query::FetchLimits& limits) { fetchLimits_ = limits; }
-  void SetRouteServiceBase(std::u16string base) { routeServiceBase_ = std::move(base); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildControls();
+  void BuildControls(const QString& siteName);
   void ComposeQueryUrl(Query::VehicleKind kind);
   void GiveTabFocusToTheCheckedOption();
   bool RefuseEmpty(QComboBox* box, std::u16string_view prompt);
@@ -69,7 +68,7 @@ class MainWindow : public QWidget, public Query::QueryWindow {
   QLabel* statusPanel_ = nullptr;
 
   std::u16string queryUrl_;
-  std::u16string routeServiceBase_ = Query::RouteServiceBase;
+  std::u16string siteBase_;
   std::chrono::milliseconds messageTimeout_ = kTimedMessageTimeout;
   Query::FetchLimits fetchLimits_;
   bool querying_ = false;

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
@@ -119,11 +120,21 @@ class Transfer {
     auto& transfer = *static_cast<Transfer*>(self);
     const std::size_t length = size * count;
     transfer.lastByte_ = Clock::now();
+    if (transfer.body_.empty()) transfer.ReserveDeclaredLength();
     if (length > transfer.limits_.maxBodyBytes - transfer.body_.size())
       return transfer.Abort(FailureKind::BodyTooLarge,
                             "over " + std::to_string(transfer.limits_.maxBodyBytes) + " bytes");
     transfer.body_.insert(transfer.body_.end(), data, data + length);
     return length;
+  }
+
+  // One allocation for a body of known length, up to the cap, rather than a
+  // doubling series whose copies together hold twice the body.
+  void ReserveDeclaredLength() {
+    curl_off_t declared = -1;
+    curl_easy_getinfo(curl_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &declared);
+    if (declared > 0)
+      body_.reserve(std::min(static_cast<std::uint64_t>(declared), limits_.maxBodyBytes));
   }
 
   static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {

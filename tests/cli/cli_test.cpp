@@ -7,9 +7,9 @@
 
 #include "cli/commands.h"
 #include "query/query_texts.h"
-#include "query/route_service_base.h"
 #include "ridelon/version.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/run_program.h"
 #include "web/text_codec.h"
 
 namespace {
@@ -29,7 +29,6 @@ Result Cli(const std::vector<std::string>& args, const std::string& input = "") 
 
 std::string Utf8(std::u16string_view text) { return Web::ToUtf8(text); }
 
-const std::string kBase = Utf8(Query::RouteServiceBase);
 const std::string kWorkedExample =
     "x=[{name:'东站',strlatlon:'HRRRIJWVRGGIT12'},{name:'西门',strlatlon:'HRSAWGXVRFWSJ34'}]};";
 
@@ -40,9 +39,8 @@ TEST(Cli, RomanisesAndComposesAddresses) {
                  "b济"})
                 .out,
             "a?bji\n");  // U+FFFD counts as "?"
-  EXPECT_EQ(Cli({"url", "--trolleybus", "北京", "103"}).out,
-            kBase + "beijing/xianlu/103ludianche/\n");
-  EXPECT_EQ(Cli({"url", " 济南 ", " k55 "}).out, kBase + "jinan/xianlu/K55lu/\n");
+  EXPECT_EQ(Cli({"url", "--trolleybus", "北京", "103"}).out, "/beijing/xianlu/103ludianche/\n");
+  EXPECT_EQ(Cli({"url", " 济南 ", " k55 "}).out, "/jinan/xianlu/K55lu/\n");
   EXPECT_EQ(Cli({"url", "--base", "http://h/", "--", "济南", "-1"}).out,
             "http://h/jinan/xianlu/-1lu/\n");
   // The address is printed as composed: "#" and "?" are encoded only on the wire.
@@ -143,6 +141,42 @@ TEST(Cli, QueriesALoopbackSite) {
   EXPECT_EQ(missing.err, Utf8(Query::kQueryingStatus) + "\n" + Utf8(Query::kNotFoundStatus) + "\n" +
                              Utf8(Query::kNotFoundText) + "\n");
   EXPECT_EQ(paths.back(), "/jinan/xianlu/K55#X?Yludianche/");
+}
+
+// --base over the environment over the build, each source checked alike.
+TEST(Cli, TakesTheRouteSiteFromBaseOverTheEnvironment) {
+  setenv("RIDELON_ROUTE_SERVICE_BASE", "http://env.test/", 1);
+  EXPECT_EQ(Cli({"url", "济南", "K55"}).out, "http://env.test/jinan/xianlu/K55lu/\n");
+  EXPECT_EQ(Cli({"url", "--base", "http://cli.test/", "济南", "K55"}).out,
+            "http://cli.test/jinan/xianlu/K55lu/\n");
+  setenv("RIDELON_ROUTE_SERVICE_BASE", "env.test/", 1);
+  const auto refused = Cli({"query", "济南", "K55"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_EQ(refused.err,
+            "ridelon-cli: RIDELON_ROUTE_SERVICE_BASE: the route site must start with http:// or "
+            "https://\n");
+  unsetenv("RIDELON_ROUTE_SERVICE_BASE");
+}
+
+// With no route site set, a query serves the lines on this machine itself:
+// the user's folder before the sample lines, and two programs at once each
+// on a port of their own.
+TEST(Cli, QueriesTheLinesOnThisMachineWithNothingElseRunning) {
+  const std::filesystem::path dataHome = ::testing::TempDir() + "ridelon-data-home";
+  std::filesystem::create_directories(dataHome / "ridelon" / "site" / "jinan");
+  std::ofstream(dataHome / "ridelon" / "site" / "jinan" / "K55lu.txt") << "# 我的K55\n甲站\n乙站\n";
+  setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+
+  EXPECT_EQ(Cli({"query", "济南", "K55"}).out, "甲站——乙站\n");
+  const auto bus = Testing::StartProgram(RIDELON_CLI, {"query", "北京", "1"});
+  const auto trolleybus =
+      Testing::StartProgram(RIDELON_CLI, {"query", "--trolleybus", "北京", "103"});
+  const auto busResult = Testing::Wait(bus), trolleybusResult = Testing::Wait(trolleybus);
+  EXPECT_EQ(busResult.exitCode, 0) << busResult.err;
+  EXPECT_TRUE(busResult.out.starts_with("四惠站——八王坟——")) << busResult.out;
+  EXPECT_EQ(trolleybusResult.exitCode, 0) << trolleybusResult.err;
+  EXPECT_TRUE(trolleybusResult.out.starts_with("北京站东——东单路口北——")) << trolleybusResult.out;
+  std::filesystem::remove_all(dataHome);
 }
 
 }  // namespace

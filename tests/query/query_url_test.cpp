@@ -10,33 +10,29 @@ namespace {
 using Query::ComposeQueryUrl;
 using Query::VehicleKind;
 
-const std::u16string B = Query::RouteServiceBase;
+const std::u16string B = u"http://127.0.0.1:18080/";
 
 TEST(ComposeQueryUrl, BusAddresses) {
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"K55"), B + u"jinan/xianlu/K55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"k55"), B + u"jinan/xianlu/K55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u" 济南 ", u"  k 55  "), B + u"jinan/xianlu/K 55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"\u3000济南\u3000", u"\u3000K55 \u3000"),
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"K55", B), B + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"k55", B), B + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u" 济南 ", u"  k 55  ", B),
+            B + u"jinan/xianlu/K 55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"\u3000济南\u3000", u"\u3000K55 \u3000", B),
             B + u"jinan/xianlu/K55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1"), B + u"shen/xianlu/旅游1lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1"), B + u"Jinan/xianlu/1lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u""), B + u"/xianlu/lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1", B), B + u"shen/xianlu/旅游1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1", B), B + u"Jinan/xianlu/1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u"", B), B + u"/xianlu/lu/");
   // Full-width letters upper-case too; other scripts and symbols stay.
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#"), B + u"jinan/xianlu/Ｋ5Z#lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#", B), B + u"jinan/xianlu/Ｋ5Z#lu/");
 }
 
 TEST(ComposeQueryUrl, TrolleybusLinesKeepTheirSpaces) {
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"北京", u"103"),
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"北京", u"103", B),
             B + u"beijing/xianlu/103ludianche/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u" 济南 ", u" 1 "),
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u" 济南 ", u" 1 ", B),
             B + u"jinan/xianlu/ 1 ludianche/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"济南\u3000", u"\u3000y1"),
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"济南\u3000", u"\u3000y1", B),
             B + u"jinan/xianlu/\u3000Y1ludianche/");
-}
-
-TEST(ComposeQueryUrl, TakesAnotherBase) {
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"北京", u"1", u"https://example.test/"),
-            u"https://example.test/beijing/xianlu/1lu/");
 }
 
 TEST(TrimSpaces, RemovesPlainAndIdeographicSpacesAtTheEndsOnly) {
@@ -73,6 +69,32 @@ TEST(CheckSiteBase, RefusesWhatCannotStandBeforeTheCityWithTheReason) {
     ASSERT_TRUE(refused) << std::string(base.begin(), base.end());
     EXPECT_NE(refused->find(reason), std::string::npos) << *refused;
   }
+}
+
+TEST(ChooseSiteBase, TheStrongestSetSourceWinsAndEachIsChecked) {
+  using Query::ChooseSiteBase;
+  const std::string cli = "http://cli.test/", env = "http://env.test/";
+  const std::string_view built = "http://built.test/";
+  EXPECT_EQ(ChooseSiteBase({cli, env, built}), u"http://cli.test/");
+  EXPECT_EQ(ChooseSiteBase({std::nullopt, env, built}), u"http://env.test/");
+  EXPECT_EQ(ChooseSiteBase({"", "", built}), u"http://built.test/");          // empty is unset
+  EXPECT_EQ(ChooseSiteBase({std::nullopt, std::nullopt, ""}), std::nullopt);  // the local lines
+
+  const auto reasonFor = [](const Query::SiteBaseSources& sources) {
+    try {
+      ChooseSiteBase(sources);
+    } catch (const Query::BadSiteBase& bad) {
+      return std::string(bad.what());
+    }
+    return std::string("accepted");
+  };
+  EXPECT_EQ(reasonFor({"http://h", env, built}), "--base: the route site must end with \"/\"");
+  EXPECT_EQ(reasonFor({std::nullopt, "h/", built}),
+            "RIDELON_ROUTE_SERVICE_BASE: the route site must start with http:// or https://");
+  EXPECT_NE(reasonFor({std::nullopt, std::nullopt, "http://u@h/"}).find("user name"),
+            std::string::npos);
+  // A weaker source, even a bad one, is never looked at.
+  EXPECT_EQ(reasonFor({cli, "bad", "bad"}), "accepted");
 }
 
 }  // namespace

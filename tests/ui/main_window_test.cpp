@@ -20,8 +20,10 @@
 #include <mutex>
 
 #include "query/query_texts.h"
+#include "site/local_site.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/raw_server.h"
+#include "web/text_codec.h"
 
 namespace {
 
@@ -94,24 +96,33 @@ class MainWindowTest : public ::testing::Test {
       if (page != pages.end()) r.set_content(page->second, "text/html; charset=utf-8");
     });
     site.Start();
-    window.SetRouteServiceBase(Base(site.Base()));
-    window.SetTimedMessageTimeout(5s);
-    Query::FetchLimits limits;
-    limits.idleTimeout = 2s;
-    limits.totalTimeout = 5s;
-    window.SetFetchLimits(limits);
+    Open(site.Url(""));
+  }
+
+  // A shown window that asks the site at `base`, in place of the last one.
+  void Open(const std::u16string& base, const Query::FetchLimits& limits = QuickLimits(2s)) {
+    window = std::make_unique<Ui::MainWindow>(base, QStringLiteral("test site"));
+    window->SetTimedMessageTimeout(5s);
+    window->SetFetchLimits(limits);
     QObject::connect(Results(), &QPlainTextEdit::textChanged,
                      [this] { resultsTexts.append(Results()->toPlainText()); });
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  static Query::FetchLimits QuickLimits(std::chrono::milliseconds idle) {
+    Query::FetchLimits limits;
+    limits.idleTimeout = idle;
+    limits.totalTimeout = 5s;
+    return limits;
   }
 
   static std::u16string Base(const std::string& base) { return {base.begin(), base.end()}; }
 
   template <typename T>
   T* Find(const char* name) {
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
+    T* widget = window->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
@@ -133,14 +144,14 @@ class MainWindowTest : public ::testing::Test {
     std::lock_guard lock(pathsMutex);
     return paths.empty() ? "" : paths.back();
   }
-  Ui::MainWindow window;
+  std::unique_ptr<Ui::MainWindow> window;
   QStringList resultsTexts;  // every text the results box was given, in order
 };
 
 TEST_F(MainWindowTest, StartsWithItsLayoutAndDefaults) {
-  EXPECT_EQ(window.windowTitle(), QStringLiteral("公交线路查询器"));
-  EXPECT_EQ(window.size(), QSize(796, 101));
-  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("公交线路查询器"));
+  EXPECT_EQ(window->size(), QSize(796, 101));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
 
   EXPECT_EQ(City()->currentText(), QStringLiteral("济南"));
   EXPECT_EQ(Line()->currentText(), QStringLiteral("K55"));
@@ -155,7 +166,7 @@ TEST_F(MainWindowTest, StartsWithItsLayoutAndDefaults) {
   EXPECT_TRUE(Results()->isReadOnly());
   EXPECT_TRUE(Status()->text().isEmpty());
   EXPECT_EQ(Find<QLabel>("namePanel")->text(), QStringLiteral("Ridelon源码"));
-  EXPECT_FALSE(Find<QLabel>("sitePanel")->text().isEmpty());
+  EXPECT_EQ(Find<QLabel>("sitePanel")->text(), QStringLiteral("test site"));
   EXPECT_EQ(Find<QPushButton>("queryButton")->text(), QStringLiteral("查询"));
   EXPECT_EQ(Find<QGroupBox>("inputsFrame")->title(), QStringLiteral("城市、线路："));
   EXPECT_EQ(Find<QGroupBox>("vehicleFrame")->title(), QStringLiteral("车型："));
@@ -167,11 +178,7 @@ TEST_F(MainWindowTest, StartsWithItsLayoutAndDefaults) {
             QStringLiteral("vehicleFrame"));
 
   EXPECT_TRUE(City()->hasFocus());
-}
-
-TEST_F(MainWindowTest, LoadComposesTheBusAddressWithTheStartTexts) {
-  Ui::MainWindow fresh;
-  EXPECT_EQ(fresh.QueryUrl(), std::u16string(Query::RouteServiceBase) + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(window->QueryUrl(), site.Url("jinan/xianlu/K55lu/"));  // composed on load
 }
 
 TEST_F(MainWindowTest, TabVisitsTheControlsInOrderAndOnlyTheCheckedOption) {
@@ -198,19 +205,19 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrderAndOnlyTheCheckedOption) {
 }
 
 TEST_F(MainWindowTest, OptionClicksRecomposeTheAddressTypingDoesNot) {
-  const std::u16string base = Base(site.Base());
+  const std::u16string base = site.Url("");
   City()->setEditText(QStringLiteral(" 北京 "));
   Line()->setEditText(QStringLiteral(" 103 "));
-  EXPECT_NE(window.QueryUrl(), base + u"beijing/xianlu/ 103 ludianche/");
+  EXPECT_NE(window->QueryUrl(), base + u"beijing/xianlu/ 103 ludianche/");
   QTest::mouseClick(Find<QRadioButton>("trolleybusOption"), Qt::LeftButton);
-  EXPECT_EQ(window.QueryUrl(), base + u"beijing/xianlu/ 103 ludianche/");
+  EXPECT_EQ(window->QueryUrl(), base + u"beijing/xianlu/ 103 ludianche/");
   QTest::mouseClick(Find<QRadioButton>("busOption"), Qt::LeftButton);
-  EXPECT_EQ(window.QueryUrl(), base + u"beijing/xianlu/103lu/");
+  EXPECT_EQ(window->QueryUrl(), base + u"beijing/xianlu/103lu/");
   EXPECT_EQ(requests.load(), 0);
 }
 
 TEST_F(MainWindowTest, RefusesAnEmptyCityThenAnEmptyLine) {
-  const std::u16string before = window.QueryUrl();
+  const std::u16string before = window->QueryUrl();
   City()->setEditText(QStringLiteral(" \u3000 "));
   Line()->setEditText(QStringLiteral("  "));
   {
@@ -235,7 +242,7 @@ TEST_F(MainWindowTest, RefusesAnEmptyCityThenAnEmptyLine) {
   EXPECT_EQ(Line()->currentText(), QString());
   EXPECT_TRUE(QTest::qWaitFor([this] { return Line()->hasFocus(); }, 2000));
 
-  EXPECT_EQ(window.QueryUrl(), before);
+  EXPECT_EQ(window->QueryUrl(), before);
   EXPECT_TRUE(Status()->text().isEmpty());
   EXPECT_EQ(City()->count() + Line()->count(), 0);
   EXPECT_EQ(requests.load(), 0);
@@ -252,7 +259,7 @@ TEST_F(MainWindowTest, AQueryShowsTheStopsAndRecordsTheInputs) {
     EXPECT_EQ(watcher.boxes[0].text, QStringLiteral("东站——西门"));
     EXPECT_EQ(watcher.boxes[0].title, QStringLiteral("公交线路查询器"));
     // A bus query shows its address, then the page, then the stops.
-    EXPECT_EQ(resultsTexts, (QStringList{Q(window.QueryUrl()),
+    EXPECT_EQ(resultsTexts, (QStringList{Q(window->QueryUrl()),
                                          QString::fromStdString(pages.at("/jinan/xianlu/K55lu/")),
                                          QStringLiteral("东站——西门")}));
     EXPECT_EQ(Status()->text(), Q(Query::kFoundStatus));
@@ -274,11 +281,7 @@ TEST_F(MainWindowTest, AStalledSiteNeverLeavesTheWindowUnpaintedOrOpenToInput) {
     ++connections;
     Testing::RawServer::WaitForClose(s, 10'000);
   });
-  window.SetRouteServiceBase(stalled.Url(""));
-  Query::FetchLimits limits;
-  limits.idleTimeout = 1s;
-  limits.totalTimeout = 3s;
-  window.SetFetchLimits(limits);
+  Open(stalled.Url(""), QuickLimits(1s));
 
   int paints = 0;
   PaintCounter counter(&paints);
@@ -291,7 +294,7 @@ TEST_F(MainWindowTest, AStalledSiteNeverLeavesTheWindowUnpaintedOrOpenToInput) {
     if (paintsAtFirstSample < 0) {
       paintsAtFirstSample = paints;
       statusDuringRequest = Status()->text();
-      closedDuringRequest = window.close();
+      closedDuringRequest = window->close();
       Find<QPushButton>("queryButton")->click();  // a second press while the first runs
       QTest::keyClick(City(), Qt::Key_Return);
     }
@@ -304,7 +307,7 @@ TEST_F(MainWindowTest, AStalledSiteNeverLeavesTheWindowUnpaintedOrOpenToInput) {
   EXPECT_GT(paintsAtLastSample, paintsAtFirstSample);
   EXPECT_EQ(statusDuringRequest, Q(Query::kQueryingStatus));
   EXPECT_FALSE(closedDuringRequest);
-  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(connections.load(), 1);
   EXPECT_EQ(City()->count(), 1);
 
@@ -325,8 +328,7 @@ TEST_F(MainWindowTest, ATrolleybusQueryDoesNotShowItsAddress) {
 }
 
 TEST_F(MainWindowTest, AnUnreachableSiteGivesTheNotFoundTextsAndTheReason) {
-  window.SetRouteServiceBase(u"http://127.0.0.1:" +
-                             Base(std::to_string(Testing::RawServer::UnusedPort())) + u"/");
+  Open(u"http://127.0.0.1:" + Base(std::to_string(Testing::RawServer::UnusedPort())) + u"/");
   BoxWatcher watcher;
   PressQuery();
   EXPECT_TRUE(watcher.boxes.empty());
@@ -336,7 +338,7 @@ TEST_F(MainWindowTest, AnUnreachableSiteGivesTheNotFoundTextsAndTheReason) {
 }
 
 TEST_F(MainWindowTest, TheMessageClosesByItselfAndEnterQueriesToo) {
-  window.SetTimedMessageTimeout(300ms);
+  window->SetTimedMessageTimeout(300ms);
   BoxWatcher watcher(/*pressOk=*/false);
   QElapsedTimer elapsed;
   elapsed.start();
@@ -379,6 +381,25 @@ TEST_F(MainWindowTest, TypedTextIsQueriedExactlyAsTyped) {
   EXPECT_EQ(LastPath(), "/jinan/xianlu/1lu/");
   EXPECT_EQ(City()->currentText(), QStringLiteral("jinan"));
   EXPECT_EQ(City()->count(), 3);
+}
+
+// With no route site set, each window serves the lines on this machine
+// itself: two at once both find the bundled 济南 K55, on ports of their own.
+TEST(LocalSiteWindow, TwoWindowsFindTheBundledLineWithNothingElseRunning) {
+  setenv("XDG_DATA_HOME", ::testing::TempDir().c_str(), 1);  // no lines of the user's
+  Site::LocalSite firstSite, secondSite;
+  ASSERT_NE(firstSite.Base(), secondSite.Base());
+  Ui::MainWindow first(Web::FromUtf8(firstSite.Base()), QStringLiteral("本机线路"));
+  Ui::MainWindow second(Web::FromUtf8(secondSite.Base()), QStringLiteral("本机线路"));
+  for (Ui::MainWindow* window : {&first, &second}) {
+    window->show();
+    BoxWatcher watcher;
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("queryButton")),
+                      Qt::LeftButton);
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_TRUE(watcher.boxes[0].text.startsWith(QStringLiteral("济南火车站——经四纬二——")))
+        << watcher.boxes[0].text.toStdString();
+  }
 }
 
 }  // namespace
