@@ -83,6 +83,12 @@ std::optional<std::string> Arguments::Value(std::string_view name) const {
   return found->second;
 }
 
+std::string Arguments::Required(std::string_view name) const {
+  auto value = Value(name);
+  if (!value) throw UsageError(std::string(name) + " is required");
+  return std::move(*value);
+}
+
 std::int64_t Arguments::Number(std::string_view name, std::int64_t fallback) const {
   const auto found = values.find(name);
   return found == values.end() ? fallback : std::stoll(found->second);

@@ -44,6 +44,8 @@ struct Arguments {
 
   bool Has(std::string_view flag) const { return flags.contains(flag); }
   std::optional<std::string> Value(std::string_view name) const;
+  // An option the command cannot do without; throws UsageError when absent.
+  std::string Required(std::string_view name) const;
   // A numeric option's value (already range-checked), or `fallback`.
   std::int64_t Number(std::string_view name, std::int64_t fallback) const;
 };

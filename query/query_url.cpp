@@ -27,15 +27,20 @@ std::u16string UpperCase(std::u16string text) {
 
 }  // namespace
 
+std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
+                        std::u16string_view lineText) {
+  const bool bus = kind == VehicleKind::Bus;
+  std::u16string path(cityPinyin);
+  path += u"/xianlu/";
+  path += UpperCase(bus ? TrimSpaces(lineText) : std::u16string(lineText));
+  path += bus ? u"lu/" : u"ludianche/";
+  return path;
+}
+
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base) {
-  const bool bus = kind == VehicleKind::Bus;
-  std::u16string url(base);
-  url += Pinyin::TextToPinyin(TrimSpaces(cityText));
-  url += u"/xianlu/";
-  url += UpperCase(bus ? TrimSpaces(lineText) : std::u16string(lineText));
-  url += bus ? u"lu/" : u"ludianche/";
-  return url;
+  return std::u16string(base) +
+         LinePath(kind, Pinyin::TextToPinyin(TrimSpaces(cityText)), lineText);
 }
 
 void BuildPinyinTable() { Pinyin::BuildPinyinTable(); }

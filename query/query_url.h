@@ -14,6 +14,11 @@ enum class VehicleKind { Bus, Trolleybus };
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base);
 
+// The same address without the base, for a city already romanised: what the
+// route site files the line under.
+std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
+                        std::u16string_view lineText);
+
 // Makes romanisation ready before the first address is composed.
 void BuildPinyinTable();
 

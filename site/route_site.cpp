@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "site/line_address.h"
 #include "site/line_file.h"
 #include "site/line_page.h"
 
@@ -13,36 +14,6 @@ namespace Site {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kBusSuffix = "lu";
-constexpr std::string_view kTrolleybusSuffix = "ludianche";
-
-// A city is plain pinyin; a line may hold anything but path separators,
-// control characters or a leading dot.
-bool SafeName(std::string_view name, bool city) {
-  if (name.empty() || name[0] == '.') return false;
-  return std::all_of(name.begin(), name.end(), [city](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (city) return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
-    return byte >= 0x20 && c != '/' && c != '\\' && byte != 0x7F;
-  });
-}
-
-// "{city}/{LINE}{suffix}.txt" for "/{city}/xianlu/{LINE}{suffix}/".
-std::optional<fs::path> RelativeFile(std::string_view path) {
-  if (path.size() < 2 || path.front() != '/' || path.back() != '/') return std::nullopt;
-  path = path.substr(1, path.size() - 2);
-  const auto slash = path.find('/');
-  if (slash == path.npos) return std::nullopt;
-  const std::string_view city = path.substr(0, slash);
-  const std::string_view rest = path.substr(slash + 1);
-  constexpr std::string_view kXianlu = "xianlu/";
-  if (!rest.starts_with(kXianlu)) return std::nullopt;
-  const std::string_view line = rest.substr(kXianlu.size());
-  if (!SafeName(city, true) || !SafeName(line, false)) return std::nullopt;
-  if (!line.ends_with(kBusSuffix) && !line.ends_with(kTrolleybusSuffix)) return std::nullopt;
-  return fs::u8path(city) / fs::u8path(std::string(line) + ".txt");
-}
 
 // Whether `file` is a regular file whose real location lies inside `folder`:
 // a symbolic link out of the data folder is not served.
@@ -70,7 +41,7 @@ RouteSite::RouteSite(std::vector<fs::path> dataDirs, Log log)
     : dataDirs_(std::move(dataDirs)), log_(std::move(log)) {}
 
 std::optional<fs::path> RouteSite::LineFileFor(std::string_view path) const {
-  const auto relative = RelativeFile(path);
+  const auto relative = LineFileName(path);
   if (!relative) return std::nullopt;
   for (const fs::path& folder : dataDirs_) {
     const fs::path file = folder / *relative;

@@ -1,0 +1,137 @@
+#include "site/line_import.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "pinyin/pinyin.h"
+#include "query/query_url.h"
+#include "query/text_trim.h"
+#include "site/line_address.h"
+#include "site/osm_routes.h"
+#include "web/text_codec.h"
+
+namespace Site {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string CityPinyin(const ImportRequest& request) {
+  const std::string pinyin =
+      request.pinyin
+          ? *request.pinyin
+          : Web::ToUtf8(Pinyin::TextToPinyin(Query::TrimSpaces(Web::FromUtf8(request.city))));
+  if (pinyin.empty())
+    throw ImportError("\"" + request.city +
+                      "\" romanises to nothing: give its pinyin with --pinyin");
+  if (!LineFileName("/" + pinyin + "/xianlu/1lu/"))
+    throw ImportError("the city's pinyin \"" + pinyin + "\" must be Latin letters only");
+  return pinyin;
+}
+
+std::string JoinStops(const OsmRoute& route) {
+  std::string joined;
+  for (const auto& stop : route.stops) joined += (joined.empty() ? "" : "——") + stop.name;
+  return joined;
+}
+
+bool MoreStops(const OsmRoute* a, const OsmRoute* b) {
+  if (a->stops.size() != b->stops.size()) return a->stops.size() > b->stops.size();
+  return a->id < b->id;
+}
+
+// The line file: the title, where the data comes from, the winning route's
+// stops, and every other route with the same ref and kind as a comment.
+void WriteLineFile(const fs::path& file, std::vector<const OsmRoute*> routes) {
+  std::sort(routes.begin(), routes.end(), MoreStops);
+  const OsmRoute& page = *routes.front();
+  std::ofstream out(file, std::ios::binary);
+  out << "# " << (page.name.empty() ? page.ref : page.name) << '\n'
+      << "# OpenStreetMap relation " << page.id << " (© OpenStreetMap contributors, ODbL)\n";
+  for (const auto& stop : page.stops)
+    out << stop.name << (stop.location.empty() ? "" : "\t" + stop.location) << '\n';
+  for (std::size_t i = 1; i < routes.size(); ++i)
+    out << "# also relation " << routes[i]->id << " (" << routes[i]->name
+        << "): " << JoinStops(*routes[i]) << '\n';
+  if (!out.flush()) throw ImportError("cannot write " + file.string());
+}
+
+// Puts `fresh` in place of `target` in one step when both exist.
+void SwapIn(const fs::path& fresh, const fs::path& target) {
+  if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+    fs::remove_all(fresh);  // now the earlier lines
+    return;
+  }
+  fs::rename(fresh, target);
+}
+
+}  // namespace
+
+ImportReport ImportLines(const ImportRequest& request,
+                         const std::function<void(double)>& progress) {
+  const std::string pinyin = CityPinyin(request);
+  OsmRoutes osm;
+  try {
+    osm = ReadOsmRoutes(request.extract, progress);
+  } catch (const std::exception& error) {
+    throw ImportError("cannot read " + request.extract.string() + ": " + error.what());
+  }
+
+  ImportReport report;
+  report.notes = osm.skipped;
+  std::map<fs::path, std::vector<const OsmRoute*>> lines;  // by file name
+  for (const OsmRoute& route : osm.routes) {
+    report.unnamedStops += route.unnamedStops;
+    const auto kind = route.trolleybus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
+    const std::string path =
+        "/" + Web::ToUtf8(Query::LinePath(kind, Web::FromUtf8(pinyin), Web::FromUtf8(route.ref)));
+    const auto file = LineFileName(path);
+    if (!file || route.stops.empty()) {
+      report.notes.push_back(
+          "relation " + std::to_string(route.id) + ": " +
+          (file ? "no named stops" : "ref \"" + route.ref + "\" cannot name a line"));
+      continue;
+    }
+    lines[file->filename()].push_back(&route);
+  }
+  if (lines.empty())
+    throw ImportError("no bus or trolleybus routes with a ref and named stops in " +
+                      request.extract.string());
+
+  std::error_code error;
+  fs::create_directories(request.dataFolder, error);
+  report.cityFolder = request.dataFolder / pinyin;
+  const fs::path fresh =
+      request.dataFolder / ("." + pinyin + ".import-" + std::to_string(::getpid()));
+  try {
+    fs::remove_all(fresh);
+    fs::create_directory(fresh);
+    for (const auto& [name, routes] : lines) {
+      WriteLineFile(fresh / name, routes);
+      (name.string().ends_with("ludianche.txt") ? report.trolleybusLines : report.busLines) += 1;
+      std::set<std::int64_t> masters;
+      for (const OsmRoute* route : routes) masters.insert(route->masterId);
+      if (masters.size() > 1)
+        report.notes.push_back(std::string(routes.front()->trolleybus ? "trolleybus " : "bus ") +
+                               routes.front()->ref + ": " + std::to_string(masters.size()) +
+                               " routes share the ref; the one with most stops is the page, the "
+                               "others are comments in its file");
+    }
+    SwapIn(fresh, report.cityFolder);
+  } catch (const fs::filesystem_error& failure) {
+    fs::remove_all(fresh, error);
+    throw ImportError(failure.what());
+  } catch (...) {
+    fs::remove_all(fresh, error);
+    throw;
+  }
+  return report;
+}
+
+}  // namespace Site
