@@ -8,9 +8,12 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   ConsoleReporter::ReportRuns(runs);
   for (const Run& run : runs) {
     if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-    nanoseconds_[run.benchmark_name()] = run.GetAdjustedCPUTime() *
-                                         benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
-                                         benchmark::GetTimeUnitMultiplier(run.time_unit);
+    // Benchmarks whose work runs on other threads ask for wall-clock time.
+    const std::string name = run.benchmark_name();
+    const bool realTime = name.ends_with("/real_time");
+    nanoseconds_[name] = (realTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) *
+                         benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
+                         benchmark::GetTimeUnitMultiplier(run.time_unit);
   }
 }
 

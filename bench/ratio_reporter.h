@@ -16,7 +16,8 @@ struct Ratio {
   double target;
 };
 
-// Console output as usual, plus each run's CPU time per iteration kept by name.
+// Console output as usual, plus each run's CPU time per iteration (wall-clock
+// time for benchmarks registered with UseRealTime) kept by name.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override;

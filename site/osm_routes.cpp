@@ -1,6 +1,6 @@
 #include "site/osm_routes.h"
 
-#include <cstdio>
+#include <iterator>
 #include <map>
 #include <osmium/io/any_input.hpp>
 #include <osmium/relations/relations_manager.hpp>
@@ -37,8 +37,8 @@ std::string LocationOf(const osmium::OSMObject& object) {
   if (object.type() != osmium::item_type::node) return {};
   const osmium::Location location = static_cast<const osmium::Node&>(object).location();
   if (!location.valid()) return {};
-  char text[64];
-  std::snprintf(text, sizeof text, "%.6f|%.6f", location.lon(), location.lat());
+  std::string text;  // "116.3|39.9", from the fixed-point coordinates, without printf
+  location.as_string(std::back_inserter(text), '|');
   return text;
 }
 
@@ -80,8 +80,8 @@ class RouteCollector
 
   void complete_relation(const osmium::Relation& relation) { Add(relation); }
 
-  // Routes that reach outside the extract never complete; they keep the
-  // members it holds.
+  // Routes with a member that never came (untagged, or outside the extract)
+  // never complete; they keep the members that did.
   void AddIncomplete() {
     for_each_incomplete_relation([this](const auto& handle) { Add(*handle); });
   }
@@ -102,7 +102,10 @@ class RouteCollector
     }
     const bool byRoles = byRoles_[relation.id()];
     for (const auto& member : relation.members()) {
+      if (member.ref() == 0) continue;  // not a stop
       const osmium::OSMObject* object = get_member_object(member);
+      // A stop by role that never came had no tags, or lies outside the extract.
+      if (object == nullptr && byRoles) ++route.unnamedStops;
       if (object == nullptr || (!byRoles && !IsTaggedStop(object->tags()))) continue;
       OsmRoute::Stop stop{NameOf(object->tags()), LocationOf(*object)};
       if (stop.name.empty()) {
@@ -133,18 +136,28 @@ OsmRoutes ReadOsmRoutes(const std::filesystem::path& extract,
   RouteCollector collector;
   // First the relations alone, then only the nodes and ways: each pass
   // reads what it needs of the file.
-  const auto pass = [&](osmium::osm_entity_bits::type entities, double from, auto&& handler) {
-    osmium::io::Reader reader(file, entities);
+  const auto pass = [&](osmium::osm_entity_bits::type entities, double from, auto&& handle) {
+    osmium::io::Reader reader(file, entities, osmium::io::read_meta::no);
     const double size = std::max<double>(1.0, static_cast<double>(reader.file_size()));
     while (osmium::memory::Buffer buffer = reader.read()) {
-      osmium::apply(buffer, handler);
+      handle(buffer);
       progress(from + 0.5 * static_cast<double>(reader.offset()) / size);
     }
     reader.close();
   };
-  pass(osmium::osm_entity_bits::relation, 0.0, collector);
+  pass(osmium::osm_entity_bits::relation, 0.0,
+       [&](const osmium::memory::Buffer& buffer) { osmium::apply(buffer, collector); });
   collector.prepare_for_lookup();
-  pass(osmium::osm_entity_bits::node | osmium::osm_entity_bits::way, 0.5, collector.handler());
+  // An untagged node or way has no name, so it is never a stop to show: most
+  // of an extract need not be looked up at all.
+  auto& members = collector.handler();
+  pass(osmium::osm_entity_bits::node | osmium::osm_entity_bits::way, 0.5,
+       [&](const osmium::memory::Buffer& buffer) {
+         for (const auto& node : buffer.select<osmium::Node>())
+           if (!node.tags().empty()) members.node(node);
+         for (const auto& way : buffer.select<osmium::Way>())
+           if (!way.tags().empty()) members.way(way);
+       });
   collector.AddIncomplete();
   return std::move(collector.result);
 }

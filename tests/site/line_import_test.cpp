@@ -91,8 +91,9 @@ class LineImportTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(folder); }
 
-  fs::path Pbf() {
-    const fs::path pbf = folder / "city.osm.pbf";
+  // The extract in another format, written by libosmium.
+  fs::path Converted(const std::string& suffix = ".osm.pbf") {
+    const fs::path pbf = folder / ("city" + suffix);
     osmium::io::Reader reader(xml.string());
     osmium::io::Writer writer(pbf.string());
     while (osmium::memory::Buffer buffer = reader.read()) writer(std::move(buffer));
@@ -118,8 +119,8 @@ class LineImportTest : public ::testing::Test {
   fs::path xml;
 };
 
-TEST_F(LineImportTest, ImportsXmlAndPbfAsTheWindowShowsThem) {
-  for (const fs::path& extract : {xml, Pbf()}) {
+TEST_F(LineImportTest, ImportsXmlPbfAndCompressedXmlAsTheWindowShowsThem) {
+  for (const fs::path& extract : {xml, Converted(), Converted(".osm.bz2")}) {
     const auto imported = Import({"import", extract.string(), "--city", "北京"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_NE(imported.out.find("北京: 2 bus and 1 trolleybus lines"), std::string::npos)
@@ -144,7 +145,7 @@ TEST_F(LineImportTest, ImportsXmlAndPbfAsTheWindowShowsThem) {
 // Bad input ends with one line and status 2, and the lines imported before
 // stay exactly as they were.
 TEST_F(LineImportTest, BadInputLeavesTheDataFolderAsItWas) {
-  const fs::path pbf = Pbf();
+  const fs::path pbf = Converted();
   ASSERT_EQ(Import({"import", pbf.string(), "--city", "北京"}).exitCode, 0);
   const fs::path truncated = folder / "truncated.osm.pbf";
   fs::copy_file(pbf, truncated);
