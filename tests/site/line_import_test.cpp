@@ -24,56 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Two directions of bus 1 under a route master (roles of the current schema:
-// a stop position and a platform way of one name, a platform without a name,
-// name:zh and name:zh-Hans over name, the street itself), another route with
-// ref 1, trolleybus 1 mapped before roles, and a ref that cannot name a file.
-constexpr char kExtract[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<osm version="0.6">
- <node id="1" lat="39.90" lon="116.30" version="1"><tag k="public_transport" v="stop_position"/><tag k="name" v="西站"/></node>
- <node id="2" lat="39.91" lon="116.31" version="1"/>
- <node id="3" lat="39.92" lon="116.32" version="1"><tag k="name" v="Zhongjie"/><tag k="name:zh" v="中街"/></node>
- <node id="4" lat="39.93" lon="116.33" version="1"><tag k="public_transport" v="platform"/></node>
- <node id="5" lat="39.94" lon="116.34" version="1"><tag k="name" v="East"/><tag k="name:zh" v="東站"/><tag k="name:zh-Hans" v="东站"/></node>
- <node id="6" lat="39.95" lon="116.35" version="1"><tag k="highway" v="bus_stop"/><tag k="name" v="北门"/></node>
- <node id="7" lat="39.96" lon="116.36" version="1"><tag k="name" v="路口"/></node>
- <node id="8" lat="39.97" lon="116.37" version="1"><tag k="public_transport" v="stop_position"/><tag k="name" v="南门"/></node>
- <way id="10" version="1"><nd ref="1"/><nd ref="2"/><tag k="public_transport" v="platform"/><tag k="name" v="西站"/></way>
- <way id="11" version="1"><nd ref="2"/><nd ref="3"/><tag k="highway" v="primary"/><tag k="name" v="大街"/></way>
- <relation id="20" version="1">
-  <member type="node" ref="1" role="stop"/><member type="way" ref="10" role="platform"/>
-  <member type="node" ref="3" role="stop_entry_only"/><member type="node" ref="4" role="platform"/>
-  <member type="node" ref="5" role="platform_exit_only"/><member type="way" ref="11" role=""/>
-  <tag k="type" v="route"/><tag k="route" v="bus"/><tag k="ref" v="1"/><tag k="name" v="1路：西站→东站"/>
- </relation>
- <relation id="21" version="1">
-  <member type="node" ref="5" role="platform"/><member type="node" ref="1" role="stop"/>
-  <tag k="type" v="route"/><tag k="route" v="bus"/><tag k="ref" v="1"/>
- </relation>
- <relation id="22" version="1">
-  <member type="node" ref="6" role=""/><member type="node" ref="7" role=""/>
-  <member type="node" ref="8" role=""/><member type="way" ref="11" role=""/>
-  <tag k="type" v="route"/><tag k="route" v="trolleybus"/><tag k="ref" v="1"/>
- </relation>
- <relation id="23" version="1">
-  <member type="node" ref="6" role="platform"/>
-  <tag k="type" v="route"/><tag k="route" v="bus"/><tag k="ref" v="2/3"/>
- </relation>
- <relation id="24" version="1">
-  <member type="node" ref="8" role="platform"/><member type="node" ref="6" role="platform"/>
-  <tag k="type" v="route"/><tag k="route" v="bus"/><tag k="ref" v="k5"/>
- </relation>
- <relation id="25" version="1">
-  <member type="node" ref="8" role="platform"/>
-  <tag k="type" v="route"/><tag k="route" v="bus"/><tag k="ref" v="1"/>
- </relation>
- <relation id="30" version="1">
-  <member type="relation" ref="20" role=""/><member type="relation" ref="21" role=""/>
-  <tag k="type" v="route_master"/><tag k="route_master" v="bus"/><tag k="name" v="1路"/>
- </relation>
-</osm>
-)";
-
 class LineImportTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -84,7 +34,7 @@ class LineImportTest : public ::testing::Test {
     fs::remove_all(folder);
     fs::create_directories(folder);
     xml = folder / "city.osm";
-    std::ofstream(xml) << kExtract;
+    fs::copy_file(RIDELON_TEST_DATA "/city.osm", xml);
     // The default data folder is the user's, which the queries read too.
     setenv("XDG_DATA_HOME", folder.c_str(), 1);
     unsetenv("RIDELON_ROUTE_SERVICE_BASE");

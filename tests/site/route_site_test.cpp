@@ -24,34 +24,6 @@ using namespace std::chrono_literals;
 
 const fs::path kSampleData = RIDELON_SITE_DATA;
 
-struct SampleLine {
-  std::string city;
-  std::string line;
-  Query::VehicleKind kind;
-  std::string expected;  // the stops of the file, as the extraction lists them
-};
-
-// Reads every sample file the way a person would: one stop per line.
-std::vector<SampleLine> SampleLines() {
-  std::vector<SampleLine> lines;
-  for (const auto& entry : fs::recursive_directory_iterator(kSampleData)) {
-    if (entry.path().extension() != ".txt") continue;
-    std::string name = entry.path().stem().string();
-    const bool trolleybus = name.ends_with("ludianche");
-    name.resize(name.size() - (trolleybus ? 9 : 2));
-    std::ifstream in(entry.path());
-    std::string row, expected;
-    while (std::getline(in, row)) {
-      if (row.empty() || row[0] == '#') continue;
-      expected += (expected.empty() ? "" : "——") + row.substr(0, row.find('\t'));
-    }
-    lines.push_back({entry.path().parent_path().filename().string(), name,
-                     trolleybus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus,
-                     expected});
-  }
-  return lines;
-}
-
 // A data folder of the test's own, emptied for each test.
 class RouteSiteTest : public ::testing::Test {
  protected:
@@ -69,26 +41,6 @@ class RouteSiteTest : public ::testing::Test {
   fs::path data;
   std::string logged;
 };
-
-TEST(RouteSite, ServesEverySampleLineInTheShapeTheExtractionReads) {
-  Site::AccessLog log(-1);
-  Site::SiteServer server({"127.0.0.1", 0, {kSampleData}, 2}, log);
-  const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
-
-  const auto lines = SampleLines();
-  ASSERT_GE(lines.size(), 6u);
-  for (const SampleLine& sample : lines) {
-    const std::u16string url = Query::ComposeQueryUrl(sample.kind, u"", Web::FromUtf8(sample.line),
-                                                      Web::FromUtf8(base + sample.city));
-    const auto fetched = Web::FetchText(url, "UTF-8");
-    const auto* page = std::get_if<std::u16string>(&fetched.result);
-    ASSERT_NE(page, nullptr) << sample.city << "/" << sample.line;
-    EXPECT_NE(page->find(u"示例数据"), std::u16string::npos);
-    const auto stations = Query::ExtractStationList(*page);
-    EXPECT_TRUE(stations.found);
-    EXPECT_EQ(stations.stops, Web::FromUtf8(sample.expected)) << sample.city << "/" << sample.line;
-  }
-}
 
 TEST(RouteSite, AnswersOnlyLineAddressesOfExistingFiles) {
   Site::RouteSite site({kSampleData}, [](std::string_view) {});

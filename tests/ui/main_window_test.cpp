@@ -327,16 +327,6 @@ TEST_F(MainWindowTest, ATrolleybusQueryDoesNotShowItsAddress) {
                                        QStringLiteral("北京站东")}));
 }
 
-TEST_F(MainWindowTest, AnUnreachableSiteGivesTheNotFoundTextsAndTheReason) {
-  Open(u"http://127.0.0.1:" + Base(std::to_string(Testing::RawServer::UnusedPort())) + u"/");
-  BoxWatcher watcher;
-  PressQuery();
-  EXPECT_TRUE(watcher.boxes.empty());
-  EXPECT_EQ(Results()->toPlainText(), Q(Query::kNotFoundText));
-  EXPECT_EQ(Status()->text(), Q(Query::kNotFoundStatus));
-  EXPECT_EQ(Status()->toolTip(), Q(Query::FailureText(Web::FailureKind::ConnectionRefused)));
-}
-
 TEST_F(MainWindowTest, TheMessageClosesByItselfAndEnterQueriesToo) {
   window->SetTimedMessageTimeout(300ms);
   BoxWatcher watcher(/*pressOk=*/false);
