@@ -67,8 +67,7 @@ int Import(const Cli::Arguments& arguments, Cli::Streams& io) {
   io.out << request.city << ": " << report.busLines << " bus and " << report.trolleybusLines
          << " trolleybus lines written to " << report.cityFolder.string() << '\n';
   for (const std::string& note : report.notes) io.out << "  " << note << '\n';
-  if (report.unnamedStops > 0)
-    io.out << "  stops without a name, left out: " << report.unnamedStops << '\n';
+  io.out << "  stops without a name, left out: " << report.unnamedStops << '\n';
   return 0;
 }
 

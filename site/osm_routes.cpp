@@ -42,9 +42,9 @@ std::string LocationOf(const osmium::OSMObject& object) {
   return text;
 }
 
-// route=… on a route, route_master=… on the relation grouping its variants.
-bool IsBusOrTrolleybus(const osmium::TagList& tags, const char* key) {
-  return tags.has_tag(key, "bus") || tags.has_tag(key, "trolleybus");
+bool IsBusOrTrolleybusRoute(const osmium::TagList& tags) {
+  return tags.has_tag("type", "route") &&
+         (tags.has_tag("route", "bus") || tags.has_tag("route", "trolleybus"));
 }
 
 // Keeps the routes and, until the second pass brings them, the nodes and
@@ -54,13 +54,13 @@ class RouteCollector
  public:
   bool new_relation(const osmium::Relation& relation) {
     const osmium::TagList& tags = relation.tags();
-    if (tags.has_tag("type", "route_master") && IsBusOrTrolleybus(tags, "route_master")) {
+    if (tags.has_tag("type", "route_master")) {
       for (const auto& member : relation.members())
         if (member.type() == osmium::item_type::relation)
           masters_[member.ref()] = {relation.id(), tags["name"] ? tags["name"] : ""};
       return false;
     }
-    if (!tags.has_tag("type", "route") || !IsBusOrTrolleybus(tags, "route")) return false;
+    if (!IsBusOrTrolleybusRoute(tags)) return false;
     const char* ref = tags["ref"];
     if (ref == nullptr || *ref == '\0') {
       result.skipped.push_back("relation " + std::to_string(relation.id()) + ": no ref");

@@ -76,7 +76,7 @@ void MainWindow::BuildControls(const QString& siteName) {
   statusPanel_ = statusBar_->Panel(3);
 
   busOption_->setChecked(true);  // before the handlers are connected: no click at creation
-  resultsBox_->setReadOnly(true);
+  // Selectable but not editable: read-only.
   resultsBox_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   resultsBox_->setFocusPolicy(Qt::StrongFocus);
   resultsBox_->setTabChangesFocus(true);

@@ -9,6 +9,7 @@
 #include "query/query_texts.h"
 #include "ridelon/version.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/raw_server.h"
 #include "tests/support/run_program.h"
 #include "web/text_codec.h"
 
@@ -103,6 +104,12 @@ TEST(Cli, RefusesUnusableCommandLinesAndInputWithOneLineAndStatus2) {
     EXPECT_NE(result.err.find(reason), std::string::npos) << what << ": " << result.err;
   }
   std::filesystem::remove(oversized);
+  // Both ends of a range are accepted: no page fits in one byte (exit 1, not 2).
+  const std::string dead =
+      "http://127.0.0.1:" + std::to_string(Testing::RawServer::UnusedPort()) + "/";
+  EXPECT_EQ(Cli({"query", "--max-body=1", "--idle-timeout=3600000", "--base", dead, "济南", "1"})
+                .exitCode,
+            1);
 }
 
 TEST(Cli, AnswersHelpAndVersion) {

@@ -77,10 +77,10 @@ TEST_F(LineImportTest, ImportsXmlPbfAndCompressedXmlAsTheWindowShowsThem) {
         << imported.out;
     EXPECT_NE(imported.out.find("relation 23: ref \"2/3\""), std::string::npos);
     EXPECT_NE(imported.out.find("bus 1: 2 routes share the ref"), std::string::npos);
-    EXPECT_NE(imported.out.find("without a name, left out: 1"), std::string::npos);
+    EXPECT_NE(imported.out.find("without a name, left out: 1\n"), std::string::npos);
 
     EXPECT_EQ(Stops("北京", "1"), "西站——中街——东站") << extract;
-    EXPECT_EQ(Stops("北京", "1", true), "北门——南门");
+    EXPECT_EQ(Stops("北京", "1", true), "北门——南门——广场");
     EXPECT_EQ(Stops("北京", "K5"), "南门——北门");
     EXPECT_EQ(Stops("北京", "2/3"), "not found");
     // Only the page's variant is shown; the others stay in the file.

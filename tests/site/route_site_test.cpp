@@ -10,6 +10,7 @@
 
 #include "query/query_url.h"
 #include "query/station_list.h"
+#include "site/line_address.h"
 #include "site/line_file.h"
 #include "site/site_server.h"
 #include "tests/support/raw_server.h"
@@ -41,6 +42,22 @@ class RouteSiteTest : public ::testing::Test {
   fs::path data;
   std::string logged;
 };
+
+// A city is Latin letters; a line ends in lu or ludianche and holds no
+// separator or control character. Addresses and files map both ways.
+TEST(LineAddress, MapsLineAddressesToFilesAndBack) {
+  EXPECT_EQ(Site::LineFileName("/jinan/xianlu/K55lu/"), fs::path("jinan/K55lu.txt"));
+  for (const char* address :
+       {"/jinan/xianlu/K55lu/", "/Zz/xianlu/103ludianche/", "/az/xianlu/旅游 1lu/"}) {
+    const auto file = Site::LineFileName(address);
+    ASSERT_TRUE(file) << address;
+    EXPECT_EQ(Site::LineAddress(*file), address);
+  }
+  EXPECT_FALSE(Site::LineFileName("/jinan/xianlu/K55/"));
+  for (const char* file : {"jinan/K55.txt", "jin4n/K55lu.txt", "jinan/K55lu.md", "jinan/.K55lu.txt",
+                           "K55lu.txt", "jinan/a/K55lu.txt", "jinan/K\x01lu.txt"})
+    EXPECT_FALSE(Site::LineAddress(file)) << file;
+}
 
 TEST(RouteSite, AnswersOnlyLineAddressesOfExistingFiles) {
   Site::RouteSite site({kSampleData}, [](std::string_view) {});

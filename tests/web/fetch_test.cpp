@@ -92,4 +92,10 @@ TEST(FetchText, GivesNothingForUnusableAddresses) {
   }
 }
 
+TEST(FetchFailure, DescribesItselfOnOneLine) {
+  const Web::FetchFailure bare{Web::FailureKind::NotHttp, ""};
+  const Web::FetchFailure split{Web::FailureKind::NotHttp, "a\r\nb\nc"};
+  EXPECT_EQ(split.Describe(), bare.Describe() + ": a  b c");
+}
+
 }  // namespace
