@@ -1,21 +1,16 @@
 #include "site/route_site.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
-#include "query/query_url.h"
 #include "query/station_list.h"
 #include "site/line_address.h"
 #include "site/line_file.h"
 #include "site/site_server.h"
 #include "tests/support/raw_server.h"
-#include "tests/support/run_program.h"
-#include "web/fetch_text.h"
 #include "web/text_codec.h"
 
 namespace {
@@ -153,35 +148,6 @@ TEST_F(RouteSiteTest, HoldsUpUnderHostileClients) {
   ::close(logPipe[0]);
   EXPECT_NE(logged.find("GET /jinan/\\x1b[31m\\x0d\\x0aGET /x 404\n"), std::string::npos) << logged;
   EXPECT_EQ(logged.find('\x1b'), std::string::npos);
-}
-
-// The real program: serves, logs each request, refuses a taken port, and
-// stops cleanly on SIGTERM.
-TEST(RouteSiteProgram, ServesLogsAndStops) {
-  const std::string port = std::to_string(Testing::RawServer::UnusedPort());
-  const auto site =
-      Testing::StartProgram(RIDELON_SITE, {"--port", port, "--data", kSampleData.string()});
-
-  const std::u16string url = Web::FromUtf8("http://127.0.0.1:" + port + "/jinan/xianlu/K55lu/");
-  Web::FetchOutcome fetched;
-  for (int attempt = 0; attempt < 100; ++attempt) {  // until it listens
-    fetched = Web::FetchText(url, "UTF-8");
-    if (fetched.failure.kind == Web::FailureKind::None) break;
-    std::this_thread::sleep_for(50ms);
-  }
-  const auto* page = std::get_if<std::u16string>(&fetched.result);
-  ASSERT_NE(page, nullptr) << fetched.failure.Describe();
-  EXPECT_TRUE(Query::ExtractStationList(*page).stops.starts_with(u"济南火车站——经四纬二——"));
-
-  const auto second = Testing::RunProgram(RIDELON_SITE, {"--port", port});
-  EXPECT_EQ(second.exitCode, 3);
-  EXPECT_NE(second.err.find(port), std::string::npos);
-  EXPECT_EQ(Testing::RunProgram(RIDELON_SITE, {"--port", "65536"}).exitCode, 2);
-
-  ASSERT_EQ(kill(site.pid, SIGTERM), 0);
-  const auto stopped = Testing::Wait(site);
-  EXPECT_EQ(stopped.exitCode, 0);
-  EXPECT_NE(stopped.out.find("GET /jinan/xianlu/K55lu/ 200"), std::string::npos) << stopped.out;
 }
 
 }  // namespace

@@ -10,11 +10,21 @@
 
 namespace Testing {
 
-RawServer::RawServer(Serve serve) : serve_(std::move(serve)) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+namespace {
+
+sockaddr_in Loopback(int port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  return address;
+}
+
+}  // namespace
+
+RawServer::RawServer(Serve serve) : serve_(std::move(serve)) {
+  listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = Loopback(0);
   socklen_t length = sizeof address;
   if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       ::listen(listener_, 16) != 0 ||
@@ -40,9 +50,7 @@ std::u16string RawServer::Url(std::string_view path) const {
 
 int RawServer::UnusedPort() {
   const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in address = Loopback(0);
   socklen_t length = sizeof address;
   const bool bound = ::bind(probe, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
                      ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
@@ -53,10 +61,7 @@ int RawServer::UnusedPort() {
 
 int RawServer::Connect(int port) {
   const int client = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  sockaddr_in address = Loopback(port);
   if (client < 0 || ::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
     throw std::runtime_error("cannot connect to port " + std::to_string(port));
   return client;

@@ -20,12 +20,6 @@ class RecordingWindow : public Query::QueryWindow {
   void ShowTimedMessage(std::u16string_view text) override { Record(u"message", text); }
 
   std::u16string failing;  // the operation that throws
-  // The last status text written, or empty.
-  std::u16string LastStatus() const {
-    for (auto e = events.rbegin(); e != events.rend(); ++e)
-      if (e->first == u"status") return e->second;
-    return {};
-  }
   using Events = std::vector<std::pair<std::u16string, std::u16string>>;
   Events events;
 

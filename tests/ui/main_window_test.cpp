@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
-#include <functional>
 #include <map>
 #include <mutex>
 
@@ -57,19 +56,6 @@ class BoxWatcher {
  private:
   QTimer timer_;
   QMessageBox* last_ = nullptr;
-};
-
-// Runs `probe` every 20 ms while a handler runs: a look inside the window
-// during a request.
-class Sampler {
- public:
-  explicit Sampler(std::function<void()> probe) {
-    QObject::connect(&timer_, &QTimer::timeout, std::move(probe));
-    timer_.start(20);
-  }
-
- private:
-  QTimer timer_;
 };
 
 // Counts the paint events a widget receives.
@@ -117,8 +103,6 @@ class MainWindowTest : public ::testing::Test {
     limits.totalTimeout = 5s;
     return limits;
   }
-
-  static std::u16string Base(const std::string& base) { return {base.begin(), base.end()}; }
 
   template <typename T>
   T* Find(const char* name) {
@@ -289,7 +273,8 @@ TEST_F(MainWindowTest, AStalledSiteNeverLeavesTheWindowUnpaintedOrOpenToInput) {
   int paintsAtFirstSample = -1, paintsAtLastSample = -1;
   QString statusDuringRequest;
   bool closedDuringRequest = true;
-  Sampler sampler([&] {
+  QTimer sampler;  // a look inside the window every 20 ms during the request
+  QObject::connect(&sampler, &QTimer::timeout, [&] {
     if (QApplication::overrideCursor() == nullptr) return;  // not querying
     if (paintsAtFirstSample < 0) {
       paintsAtFirstSample = paints;
@@ -301,6 +286,7 @@ TEST_F(MainWindowTest, AStalledSiteNeverLeavesTheWindowUnpaintedOrOpenToInput) {
     paintsAtLastSample = paints;
     Status()->update();  // a repaint request that must be served during the stall
   });
+  sampler.start(20);
   BoxWatcher watcher;
   PressQuery();
 
