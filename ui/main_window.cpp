@@ -79,7 +79,6 @@ void MainWindow::BuildControls(const QString& siteName) {
   // Selectable but not editable: read-only.
   resultsBox_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   resultsBox_->setFocusPolicy(Qt::StrongFocus);
-  resultsBox_->setTabChangesFocus(true);
 
   // Tab: city → query button → line → the checked option → results → city.
   setTabOrder(cityBox_, queryButton_);

@@ -121,6 +121,7 @@ TEST(Cli, AnswersHelpAndVersion) {
   EXPECT_EQ(queryHelp.exitCode, 0);
   EXPECT_NE(queryHelp.out.find("--idle-timeout MS"), std::string::npos) << queryHelp.out;
   EXPECT_NE(queryHelp.out.find("(1 to 3600000)"), std::string::npos);
+  EXPECT_EQ(queryHelp.out.find("(0 to 0)"), std::string::npos);  // no range on --raw
 }
 
 // --base over the environment over the build, each source checked alike.

@@ -37,6 +37,8 @@ for file in city.osm city.osm.pbf city.osm.bz2; do
   expect_stops 北京 1 "北门——南门——广场" --trolleybus
   expect_stops 北京 K5 "南门——北门"
   expect_stops 北京 2/3 "not found"
+  expect_stops 北京 T1 "not found"
+  expect_stops 北京 T1 "not found" --trolleybus
   # The page's title is the route master's; the other variants stay as comments.
   expect_in "$(cat "$work/ridelon/site/beijing/1lu.txt")" "# 1路" "the line file"
   expect_in "$(grep '^#' "$work/ridelon/site/beijing/1lu.txt")" "relation 21" "the comments"

@@ -67,8 +67,11 @@ TEST(RouteSite, AnswersOnlyLineAddressesOfExistingFiles) {
 }
 
 TEST_F(RouteSiteTest, KeepsStopNamesFromForgingTheRecordMarkers) {
-  Write("jinan/1lu.txt", "东'}]}站\n西门\t1,2\n");
-  const auto stations = Query::ExtractStationList(Web::FromUtf8(Answer("/jinan/xianlu/1lu/").body));
+  Write("jinan/1lu.txt", "东'}]}站\n西\\门\t1,2\n");
+  const std::string page = Answer("/jinan/xianlu/1lu/").body;
+  EXPECT_NE(page.find("{name:'东\\'   站',strlatlon:''},{name:'西\\\\门'"), std::string::npos)
+      << page;
+  const auto stations = Query::ExtractStationList(Web::FromUtf8(page));
   EXPECT_EQ(stations.stops, u"东站——西门—");  // the last dash is the comma in "1,2"
 }
 
