@@ -7,7 +7,9 @@
 #include <osmium/io/any_input.hpp>
 #include <osmium/io/any_output.hpp>
 #include <osmium/visitor.hpp>
+#include <random>
 #include <string>
+#include <tuple>
 
 #include "bench/ratio_reporter.h"
 #include "site/line_import.h"
@@ -22,27 +24,43 @@ constexpr int kWays = 20'000;
 constexpr int kRoutes = 2'000;
 constexpr int kStopsPerRoute = 30;
 
-// A city's worth of OSM data: nodes on a grid, one in ten a named platform;
-// ways of ten nodes; routes of platforms and a few ways, two directions each
-// under a route master. Written once per process.
+// A city's worth of OSM data as extracts have it: scattered nodes with their
+// metadata, one in ten a named platform; streets of ten nodes; routes of
+// platforms and a few streets, two per ref. Written once per process.
 const fs::path& Extract() {
   static const fs::path file = [] {
     const fs::path path = fs::temp_directory_path() / "ridelon-bench-city.osm.pbf";
     osmium::memory::Buffer buffer(1 << 24, osmium::memory::Buffer::auto_grow::yes);
+    std::minstd_rand random(42);
+    const auto around = [&random](double centre) {
+      return centre + std::uniform_real_distribution<double>(-0.3, 0.3)(random);
+    };
     for (int id = 1; id <= kNodes; ++id) {
-      const osmium::Location location(116.0 + (id % 1000) * 0.001, 39.0 + (id / 1000) * 0.001);
+      const osmium::Location location(around(116.4), around(39.9));
+      const auto meta =
+          std::make_tuple(_version(1 + id % 7), _cid(1'000'000 + id / 50), _uid(id % 5000),
+                          _user("mapper"), _timestamp(osmium::Timestamp(1'500'000'000 + id * 97)));
       if (id % 10 == 0)
-        osmium::builder::add_node(buffer, _id(id), _version(1), _location(location),
-                                  _tag("public_transport", "platform"),
-                                  _tag("name", "站" + std::to_string(id)));
+        std::apply(
+            [&](auto&&... attributes) {
+              osmium::builder::add_node(buffer, _id(id), _location(location), attributes...,
+                                        _tag("public_transport", "platform"),
+                                        _tag("name", "站" + std::to_string(id)));
+            },
+            meta);
       else
-        osmium::builder::add_node(buffer, _id(id), _version(1), _location(location));
+        std::apply(
+            [&](auto&&... attributes) {
+              osmium::builder::add_node(buffer, _id(id), _location(location), attributes...);
+            },
+            meta);
     }
     for (int id = 1; id <= kWays; ++id) {
       std::vector<osmium::object_id_type> nodes;
       for (int n = 0; n < 10; ++n) nodes.push_back(1 + (id * 10 + n) % kNodes);
       osmium::builder::add_way(buffer, _id(id), _version(1), _nodes(nodes),
-                               _tag("highway", "residential"));
+                               _tag("highway", "residential"),
+                               _tag("name", "路" + std::to_string(id)));
     }
     for (int id = 1; id <= kRoutes; ++id) {
       std::vector<member_type> members;

@@ -32,6 +32,7 @@ for file in city.osm city.osm.pbf city.osm.bz2; do
   expect_in "$report" "北京: 2 bus and 1 trolleybus lines" "the report on $file"
   expect_in "$report" 'relation 23: ref "2/3" cannot name a line' "the report"
   expect_in "$report" "bus 1: 2 routes share the ref" "the report"
+  expect_in "$report" "relation 27: no ref" "the report"
   [ "$(grep -c 'left out: 1$' <<<"$report")" = 1 ] || fail "unnamed count in $report"
   expect_stops 北京 1 "西站——中街——东站"
   expect_stops 北京 1 "北门——南门——广场" --trolleybus

@@ -64,16 +64,16 @@ TEST(FetchText, FollowsRedirectsWithTheHeader) {
   EXPECT_EQ(TextOf(FetchText(site.Url("old"), "UTF-8", ShortLimits())), u"0");
 }
 
-TEST(FetchText, PutsSpacesAndChineseOnTheWirePercentEncoded) {
+TEST(FetchText, PutsSpacesChineseAndUrlSyntaxOnTheWirePercentEncoded) {
   std::string requestLine;
   RawServer site([&](int socket, const std::string& request) {
     requestLine = request.substr(0, request.find("\r\n"));
     RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
   });
   const auto outcome =
-      FetchText(site.Url("") + u"beijing/xianlu/夜 2ludianche/", "UTF-8", ShortLimits());
+      FetchText(site.Url("") + u"beijing/xianlu/夜 2#?ludianche/", "UTF-8", ShortLimits());
   EXPECT_EQ(TextOf(outcome), u"ok");
-  EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202ludianche/ HTTP/1.1");
+  EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202%23%3Fludianche/ HTTP/1.1");
 }
 
 TEST(FetchText, GivesNothingForUnusableAddresses) {
