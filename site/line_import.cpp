@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string CityPinyin(const ImportRequest& request) {
-  const std::string pinyin =
+  std::string pinyin =
       request.pinyin
           ? *request.pinyin
           : Web::ToUtf8(Pinyin::TextToPinyin(Query::TrimSpaces(Web::FromUtf8(request.city))));
