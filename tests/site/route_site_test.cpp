@@ -20,11 +20,13 @@ using namespace std::chrono_literals;
 
 const fs::path kSampleData = RIDELON_SITE_DATA;
 
-// A data folder of the test's own, emptied for each test.
+// A data folder of the test's own (ctest runs tests side by side), emptied first.
 class RouteSiteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    data = fs::path(::testing::TempDir()) / "ridelon-site-data";
+    data =
+        fs::path(::testing::TempDir()) /
+        ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(data);
     fs::create_directories(data / "jinan");
   }

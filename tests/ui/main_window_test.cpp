@@ -362,7 +362,8 @@ TEST_F(MainWindowTest, TypedTextIsQueriedExactlyAsTyped) {
 // With no route site set, each window serves the lines on this machine
 // itself: two at once both find the bundled 济南 K55, on ports of their own.
 TEST(LocalSiteWindow, TwoWindowsFindTheBundledLineWithNothingElseRunning) {
-  setenv("XDG_DATA_HOME", ::testing::TempDir().c_str(), 1);  // no lines of the user's
+  // A data home with no lines of the user's in it.
+  setenv("XDG_DATA_HOME", (::testing::TempDir() + "ridelon-no-user-lines").c_str(), 1);
   Site::LocalSite firstSite, secondSite;
   ASSERT_NE(firstSite.Base(), secondSite.Base());
   Ui::MainWindow first(Web::FromUtf8(firstSite.Base()), QStringLiteral("本机线路"));
