@@ -29,8 +29,10 @@ bool SafeLine(std::string_view line) {
 }  // namespace
 
 std::optional<fs::path> LineFileName(std::string_view path) {
-  if (path.size() < 2 || path.front() != '/' || path.back() != '/') return std::nullopt;
-  path = path.substr(1, path.size() - 2);
+  if (!path.starts_with('/')) return std::nullopt;
+  path.remove_prefix(1);
+  if (!path.ends_with('/')) return std::nullopt;
+  path.remove_suffix(1);
   const auto xianlu = path.find(kXianlu);
   if (xianlu == path.npos) return std::nullopt;
   const std::string_view city = path.substr(0, xianlu);

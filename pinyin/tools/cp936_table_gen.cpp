@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -71,10 +72,9 @@ bool Build(std::array<std::int16_t, 0x10000>& codes, std::array<char16_t, 256>& 
 
 template <std::size_t N, typename T>
 void WriteArray(std::ofstream& out, const char* name, const std::array<T, N>& values) {
-  out << "inline constexpr std::array<" << (T(-1) < T(0) ? "std::int16_t" : "char16_t") << ", " << N
-      << "> " << name << " = {{\n";
-  for (std::size_t i = 0; i < N; ++i)
-    out << static_cast<long>(values[i]) << (i + 1 == N ? "\n" : (i % 16 == 15 ? ",\n" : ","));
+  out << "inline constexpr std::array<" << (std::is_signed_v<T> ? "std::int16_t" : "char16_t")
+      << ", " << N << "> " << name << " = {{\n";
+  for (const T value : values) out << static_cast<long>(value) << ",\n";
   out << "}};\n";
 }
 
