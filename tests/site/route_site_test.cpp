@@ -139,6 +139,11 @@ TEST_F(RouteSiteTest, HoldsUpUnderHostileClients) {
         "Connection: close\r\n\r\n" +
             std::string(8192, 'x'));
     EXPECT_TRUE(posted.starts_with("HTTP/1.1 413")) << posted;
+    const auto small =
+        Testing::RawServer::Exchange(server.Port(),
+                                     "POST /jinan/xianlu/1lu/ HTTP/1.1\r\nHost: "
+                                     "x\r\nContent-Length: 2\r\nConnection: close\r\n\r\nab");
+    EXPECT_TRUE(small.starts_with("HTTP/1.1 405")) << small;  // GET and HEAD only
 
     Testing::RawServer::Exchange(server.Port(),
                                  "GET /jinan/%1b[31m%0d%0aGET%20/x HTTP/1.1\r\n"
