@@ -63,6 +63,7 @@ TEST(CheckSiteBase, RefusesWhatCannotStandBeforeTheCityWithTheReason) {
       {u"http://h/%41/", "spaces"},
       {u"http://h/\"/", "spaces"},
       {u"http://h/站/", "spaces"},
+      {u"http://h/\u007f/", "spaces"},
   };
   for (const auto& [base, reason] : bad) {
     const auto refused = Query::CheckSiteBase(base);
