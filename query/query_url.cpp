@@ -37,10 +37,13 @@ std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
   return path;
 }
 
+std::u16string CityPinyin(std::u16string_view cityText) {
+  return Pinyin::TextToPinyin(TrimSpaces(cityText));
+}
+
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base) {
-  return std::u16string(base) +
-         LinePath(kind, Pinyin::TextToPinyin(TrimSpaces(cityText)), lineText);
+  return std::u16string(base) + LinePath(kind, CityPinyin(cityText), lineText);
 }
 
 void BuildPinyinTable() { Pinyin::BuildPinyinTable(); }

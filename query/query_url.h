@@ -14,6 +14,9 @@ enum class VehicleKind { Bus, Trolleybus };
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base);
 
+// The city as addresses hold it: the romanisation of the trimmed text.
+std::u16string CityPinyin(std::u16string_view cityText);
+
 // The same address without the base, for a city already romanised: what the
 // route site files the line under.
 std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,

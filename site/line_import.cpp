@@ -9,9 +9,7 @@
 #include <map>
 #include <set>
 
-#include "pinyin/pinyin.h"
 #include "query/query_url.h"
-#include "query/text_trim.h"
 #include "site/line_address.h"
 #include "site/osm_routes.h"
 #include "web/text_codec.h"
@@ -23,10 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string CityPinyin(const ImportRequest& request) {
-  std::string pinyin =
-      request.pinyin
-          ? *request.pinyin
-          : Web::ToUtf8(Pinyin::TextToPinyin(Query::TrimSpaces(Web::FromUtf8(request.city))));
+  std::string pinyin = request.pinyin ? *request.pinyin
+                                      : Web::ToUtf8(Query::CityPinyin(Web::FromUtf8(request.city)));
   if (pinyin.empty())
     throw ImportError("\"" + request.city +
                       "\" romanises to nothing: give its pinyin with --pinyin");
