@@ -1,11 +1,14 @@
 #include "site/osm_routes.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <osmium/io/any_input.hpp>
-#include <osmium/relations/relations_manager.hpp>
-#include <osmium/visitor.hpp>
+#include <osmium/thread/pool.hpp>
 #include <string_view>
+#include <thread>
+#include <unordered_map>
 
 namespace Site {
 
@@ -47,77 +50,118 @@ bool IsBusOrTrolleybusRoute(const osmium::TagList& tags) {
          (tags.has_tag("route", "bus") || tags.has_tag("route", "trolleybus"));
 }
 
-// Keeps the routes and, until the second pass brings them, the nodes and
-// ways they name; nothing else of the extract.
-class RouteCollector
-    : public osmium::relations::RelationsManager<RouteCollector, true, true, false> {
+// What a route may need of a node or way that came with tags.
+struct MemberFacts {
+  std::string name;
+  std::string location;
+  bool taggedStop = false;
+};
+
+// The nodes (or the ways) routes name, each with a slot for its facts,
+// filled when it comes with tags. It holds nothing the routes do not name.
+class WantedMembers {
  public:
-  bool new_relation(const osmium::Relation& relation) {
+  // The same id always gets the same slot.
+  std::size_t Want(osmium::object_id_type id) {
+    const auto [slot, added] = slots_.try_emplace(id, facts_.size());
+    if (added) facts_.emplace_back();
+    return slot->second;
+  }
+
+  void Offer(const osmium::OSMObject& object) {
+    if (const auto slot = slots_.find(object.id()); slot != slots_.end())
+      facts_[slot->second] = {NameOf(object.tags()), LocationOf(object),
+                              IsTaggedStop(object.tags())};
+  }
+
+  // Null for a member that never came: untagged, or outside the extract.
+  const MemberFacts* Find(std::size_t slot) const {
+    return facts_[slot] ? &*facts_[slot] : nullptr;
+  }
+
+ private:
+  std::unordered_map<osmium::object_id_type, std::size_t> slots_;
+  std::vector<std::optional<MemberFacts>> facts_;
+};
+
+// The routes of the first pass, with the members that may be their stops,
+// and what the second pass brings of those members.
+class RouteCollector {
+ public:
+  void Relation(const osmium::Relation& relation) {
     const osmium::TagList& tags = relation.tags();
     if (tags.has_tag("type", "route_master")) {
       for (const auto& member : relation.members())
         if (member.type() == osmium::item_type::relation)
           masters_[member.ref()] = {relation.id(), tags["name"] ? tags["name"] : ""};
-      return false;
+      return;
     }
-    if (!IsBusOrTrolleybusRoute(tags)) return false;
+    if (!IsBusOrTrolleybusRoute(tags)) return;
     const char* ref = tags["ref"];
     if (ref == nullptr || *ref == '\0') {
-      result.skipped.push_back("relation " + std::to_string(relation.id()) + ": no ref");
-      return false;
+      skipped_.push_back("relation " + std::to_string(relation.id()) + ": no ref");
+      return;
     }
-    bool roles = false;
-    for (const auto& member : relation.members()) roles = roles || IsStopRole(member.role());
-    byRoles_[relation.id()] = roles;
-    return true;
+    Route& route = routes_.emplace_back();
+    route.osm.id = relation.id();
+    route.osm.trolleybus = tags.has_tag("route", "trolleybus");
+    route.osm.ref = ref;
+    route.osm.name = tags["name"] ? tags["name"] : "";
+    route.byRoles = std::ranges::any_of(
+        relation.members(), [](const auto& member) { return IsStopRole(member.role()); });
+    for (const auto& member : relation.members()) {
+      if (route.byRoles ? !IsStopRole(member.role()) : member.type() != osmium::item_type::node)
+        continue;
+      if (member.type() == osmium::item_type::node)
+        route.members.emplace_back(&nodes_, nodes_.Want(member.ref()));
+      else if (member.type() == osmium::item_type::way)
+        route.members.emplace_back(&ways_, ways_.Want(member.ref()));
+      else
+        route.members.emplace_back(nullptr, 0);  // a relation: an area, which is not read
+    }
   }
 
-  bool new_member(const osmium::Relation& relation, const osmium::RelationMember& member,
-                  std::size_t) {
-    return byRoles_[relation.id()] ? IsStopRole(member.role())
-                                   : member.type() == osmium::item_type::node;
+  // An untagged node or way has no name, so it is never a stop to show.
+  void Member(const osmium::OSMObject& object) {
+    if (object.tags().empty()) return;
+    (object.type() == osmium::item_type::node ? nodes_ : ways_).Offer(object);
   }
 
-  void complete_relation(const osmium::Relation& relation) { Add(relation); }
-
-  // Routes with a member that never came (untagged, or outside the extract)
-  // never complete; they keep the members that did.
-  void AddIncomplete() {
-    for_each_incomplete_relation([this](const auto& handle) { Add(*handle); });
+  OsmRoutes Result() && {
+    OsmRoutes result{{}, std::move(skipped_)};
+    result.routes.reserve(routes_.size());
+    for (Route& route : routes_) result.routes.push_back(Complete(std::move(route)));
+    return result;
   }
-
-  OsmRoutes result;
 
  private:
-  void Add(const osmium::Relation& relation) {
-    const osmium::TagList& tags = relation.tags();
-    OsmRoute route;
-    route.id = relation.id();
-    route.trolleybus = tags.has_tag("route", "trolleybus");
-    route.ref = tags["ref"];
-    route.name = tags["name"] ? tags["name"] : "";
-    if (const auto master = masters_.find(relation.id()); master != masters_.end()) {
-      route.masterId = master->second.id;
-      if (!master->second.name.empty()) route.name = master->second.name;
+  struct Route {
+    OsmRoute osm;
+    bool byRoles = false;  // whether it marks its stops by role
+    std::vector<std::pair<const WantedMembers*, std::size_t>> members;  // may be stops: slots
+  };
+
+  OsmRoute Complete(Route route) const {
+    OsmRoute& osm = route.osm;
+    if (const auto master = masters_.find(osm.id); master != masters_.end()) {
+      osm.masterId = master->second.id;
+      if (!master->second.name.empty()) osm.name = master->second.name;
     }
-    const bool byRoles = byRoles_[relation.id()];
-    for (const auto& member : relation.members()) {
-      if (member.ref() == 0) continue;  // not a stop
-      const osmium::OSMObject* object = get_member_object(member);
+    for (const auto& [members, slot] : route.members) {
+      const MemberFacts* facts = members ? members->Find(slot) : nullptr;
       // A stop by role that never came had no tags, or lies outside the extract.
-      if (object == nullptr && byRoles) ++route.unnamedStops;
-      if (object == nullptr || (!byRoles && !IsTaggedStop(object->tags()))) continue;
-      OsmRoute::Stop stop{NameOf(object->tags()), LocationOf(*object)};
-      if (stop.name.empty()) {
-        ++route.unnamedStops;
-      } else if (!route.stops.empty() && route.stops.back().name == stop.name) {
+      if (facts == nullptr && route.byRoles) ++osm.unnamedStops;
+      if (facts == nullptr || (!route.byRoles && !facts->taggedStop)) continue;
+      if (facts->name.empty()) {
+        ++osm.unnamedStops;
+      } else if (!osm.stops.empty() && osm.stops.back().name == facts->name) {
         // A stop position and its platform: one stop, with a location if either has one.
-        if (route.stops.back().location.empty()) route.stops.back().location = stop.location;
+        if (osm.stops.back().location.empty()) osm.stops.back().location = facts->location;
       } else {
-        route.stops.push_back(std::move(stop));
+        osm.stops.push_back({facts->name, facts->location});
       }
     }
-    result.routes.push_back(std::move(route));
+    return std::move(osm);
   }
 
   struct Master {
@@ -125,7 +169,10 @@ class RouteCollector
     std::string name;
   };
   std::map<std::int64_t, Master> masters_;  // by member route
-  std::map<std::int64_t, bool> byRoles_;    // whether a route marks its stops by role
+  std::vector<Route> routes_;
+  std::vector<std::string> skipped_;
+  WantedMembers nodes_;
+  WantedMembers ways_;
 };
 
 }  // namespace
@@ -133,33 +180,32 @@ class RouteCollector
 OsmRoutes ReadOsmRoutes(const std::filesystem::path& extract,
                         const std::function<void(double)>& progress) {
   const osmium::io::File file(extract.string());
+  // Decoding takes every core: libosmium's own pool leaves two to the caller,
+  // which waits through the first pass. First the relations alone, then only
+  // the nodes and ways; both readers start at once, as only what the second
+  // keeps depends on the first.
+  osmium::thread::Pool decoders(static_cast<int>(std::thread::hardware_concurrency()));
+  osmium::io::Reader relations(file, osmium::osm_entity_bits::relation, osmium::io::read_meta::no,
+                               decoders);
+  osmium::io::Reader members(file, osmium::osm_entity_bits::node | osmium::osm_entity_bits::way,
+                             osmium::io::read_meta::no, decoders);
   RouteCollector collector;
-  // First the relations alone, then only the nodes and ways: each pass
-  // reads what it needs of the file.
-  const auto pass = [&](osmium::osm_entity_bits::type entities, double from, auto&& handle) {
-    osmium::io::Reader reader(file, entities, osmium::io::read_meta::no);
+  const auto pass = [&](osmium::io::Reader& reader, double from) {
     const double size = std::max<double>(1.0, static_cast<double>(reader.file_size()));
-    while (osmium::memory::Buffer buffer = reader.read()) {
-      handle(buffer);
+    while (const osmium::memory::Buffer buffer = reader.read()) {
+      for (const auto& object : buffer.select<osmium::OSMObject>()) {
+        if (object.type() == osmium::item_type::relation)
+          collector.Relation(static_cast<const osmium::Relation&>(object));
+        else
+          collector.Member(object);
+      }
       progress(from + 0.5 * static_cast<double>(reader.offset()) / size);
     }
     reader.close();
   };
-  pass(osmium::osm_entity_bits::relation, 0.0,
-       [&](const osmium::memory::Buffer& buffer) { osmium::apply(buffer, collector); });
-  collector.prepare_for_lookup();
-  // An untagged node or way has no name, so it is never a stop to show: most
-  // of an extract need not be looked up at all.
-  auto& members = collector.handler();
-  pass(osmium::osm_entity_bits::node | osmium::osm_entity_bits::way, 0.5,
-       [&](const osmium::memory::Buffer& buffer) {
-         for (const auto& node : buffer.select<osmium::Node>())
-           if (!node.tags().empty()) members.node(node);
-         for (const auto& way : buffer.select<osmium::Way>())
-           if (!way.tags().empty()) members.way(way);
-       });
-  collector.AddIncomplete();
-  return std::move(collector.result);
+  pass(relations, 0.0);
+  pass(members, 0.5);
+  return std::move(collector).Result();
 }
 
 }  // namespace Site
