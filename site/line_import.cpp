@@ -11,6 +11,7 @@
 
 #include "query/query_url.h"
 #include "site/line_address.h"
+#include "site/on_every_core.h"
 #include "site/osm_routes.h"
 #include "web/text_codec.h"
 
@@ -67,6 +68,49 @@ void SwapIn(const fs::path& fresh, const fs::path& target) {
   fs::rename(fresh, target);
 }
 
+// The routes of one line file, by the file's name.
+using Lines = std::vector<std::pair<std::string, std::vector<const OsmRoute*>>>;
+
+// Groups the routes by the line file their address names: by kind and ref
+// first, as refs such as "k5" and "K5" name one line. Routes that cannot be
+// a page are noted in the report.
+Lines GroupByLine(const std::vector<OsmRoute>& routes, const std::string& pinyin,
+                  ImportReport& report) {
+  std::map<std::pair<bool, std::string_view>, std::vector<const OsmRoute*>> byRef;
+  for (const OsmRoute& route : routes) byRef[{route.trolleybus, route.ref}].push_back(&route);
+  const std::u16string cityPinyin = Web::FromUtf8(pinyin);
+  std::map<std::string, std::vector<const OsmRoute*>> byFile;
+  for (const auto& [kindAndRef, sameRef] : byRef) {
+    const auto& [trolleybus, ref] = kindAndRef;
+    const auto kind = trolleybus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
+    const auto file =
+        LineFileName(Web::ToUtf8(u"/" + Query::LinePath(kind, cityPinyin, Web::FromUtf8(ref))));
+    for (const OsmRoute* route : sameRef) {
+      if (file && !route->stops.empty()) {
+        byFile[file->filename().string()].push_back(route);
+        continue;
+      }
+      std::string why = file ? "no named stops" : "ref \"" + route->ref + "\" cannot name a line";
+      report.notes.push_back("relation " + std::to_string(route->id) + ": " + std::move(why));
+    }
+  }
+  return {byFile.begin(), byFile.end()};
+}
+
+void CountLines(const Lines& lines, ImportReport& report) {
+  for (const auto& [name, routes] : lines) {
+    const OsmRoute& first = *routes.front();
+    (first.trolleybus ? report.trolleybusLines : report.busLines) += 1;
+    std::set<std::int64_t> masters;
+    for (const OsmRoute* route : routes) masters.insert(route->masterId);
+    if (masters.size() > 1)
+      report.notes.push_back(std::string(first.trolleybus ? "trolleybus " : "bus ") + first.ref +
+                             ": " + std::to_string(masters.size()) +
+                             " routes share the ref; the one with most stops is the page, the "
+                             "others are comments in its file");
+  }
+}
+
 }  // namespace
 
 ImportReport ImportLines(const ImportRequest& request,
@@ -81,24 +125,12 @@ ImportReport ImportLines(const ImportRequest& request,
 
   ImportReport report;
   report.notes = osm.skipped;
-  std::map<fs::path, std::vector<const OsmRoute*>> lines;  // by file name
-  for (const OsmRoute& route : osm.routes) {
-    report.unnamedStops += route.unnamedStops;
-    const auto kind = route.trolleybus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
-    const std::string path =
-        "/" + Web::ToUtf8(Query::LinePath(kind, Web::FromUtf8(pinyin), Web::FromUtf8(route.ref)));
-    const auto file = LineFileName(path);
-    if (!file || route.stops.empty()) {
-      report.notes.push_back(
-          "relation " + std::to_string(route.id) + ": " +
-          (file ? "no named stops" : "ref \"" + route.ref + "\" cannot name a line"));
-      continue;
-    }
-    lines[file->filename()].push_back(&route);
-  }
+  for (const OsmRoute& route : osm.routes) report.unnamedStops += route.unnamedStops;
+  const Lines lines = GroupByLine(osm.routes, pinyin, report);
   if (lines.empty())
     throw ImportError("no bus or trolleybus routes with a ref and named stops in " +
                       request.extract.string());
+  CountLines(lines, report);
 
   std::error_code error;
   fs::create_directories(request.dataFolder, error);
@@ -108,17 +140,10 @@ ImportReport ImportLines(const ImportRequest& request,
   try {
     fs::remove_all(fresh);
     fs::create_directory(fresh);
-    for (const auto& [name, routes] : lines) {
-      WriteLineFile(fresh / name, routes);
-      (name.string().ends_with("ludianche.txt") ? report.trolleybusLines : report.busLines) += 1;
-      std::set<std::int64_t> masters;
-      for (const OsmRoute* route : routes) masters.insert(route->masterId);
-      if (masters.size() > 1)
-        report.notes.push_back(std::string(routes.front()->trolleybus ? "trolleybus " : "bus ") +
-                               routes.front()->ref + ": " + std::to_string(masters.size()) +
-                               " routes share the ref; the one with most stops is the page, the "
-                               "others are comments in its file");
-    }
+    // Creating a thousand files is mostly the kernel's work, which cores share.
+    ForEachOnEveryCore(std::span(lines), [&fresh](const auto& line) {
+      WriteLineFile(fresh / line.first, line.second);
+    });
     SwapIn(fresh, report.cityFolder);
   } catch (const fs::filesystem_error& failure) {
     fs::remove_all(fresh, error);

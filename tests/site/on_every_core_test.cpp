@@ -1,0 +1,37 @@
+#include "site/on_every_core.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <numeric>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+TEST(OnEveryCore, DoesEveryItemOnceAndStopsAtTheFirstFailure) {
+  std::vector<std::atomic<int>> visits(1000);
+  Site::ForEachOnEveryCore(std::span(visits), [](std::atomic<int>& item) { ++item; });
+  EXPECT_TRUE(std::ranges::all_of(visits, [](const auto& item) { return item == 1; }));
+
+  std::vector<int> items(1000);
+  std::iota(items.begin(), items.end(), 0);
+  std::atomic<int> started = 0;
+  const auto failAtTen = [&started](int item) {
+    ++started;
+    if (item == 10) throw std::runtime_error("item 10");
+  };
+  EXPECT_THROW(
+      {
+        try {
+          Site::ForEachOnEveryCore(std::span(items), failAtTen);
+        } catch (const std::runtime_error& failure) {
+          EXPECT_STREQ(failure.what(), "item 10");
+          throw;
+        }
+      },
+      std::runtime_error);
+  EXPECT_LT(started, 1000);
+}
+
+}  // namespace
