@@ -6,9 +6,11 @@
 #include <osmium/handler.hpp>
 #include <osmium/io/any_input.hpp>
 #include <osmium/io/any_output.hpp>
+#include <osmium/thread/pool.hpp>
 #include <osmium/visitor.hpp>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "bench/ratio_reporter.h"
@@ -97,6 +99,19 @@ void ReadOnly(benchmark::State& state) {
   }
 }
 
+// The same with as many decoding threads as the import takes (libosmium's
+// default pool, above, leaves two cores to the caller): for comparison.
+void ReadOnlyOnEveryCore(benchmark::State& state) {
+  osmium::thread::Pool decoders(static_cast<int>(std::thread::hardware_concurrency()));
+  for (auto _ : state) {
+    osmium::io::Reader reader(Extract().string(), decoders);
+    Counter counter;
+    osmium::apply(reader, counter);
+    reader.close();
+    benchmark::DoNotOptimize(counter.objects);
+  }
+}
+
 // The floor of any import that keeps only what routes name: the relations
 // first, then the nodes and ways, without metadata.
 void TwoPasses(benchmark::State& state) {
@@ -132,6 +147,7 @@ void Import(benchmark::State& state) {
 }
 
 BENCHMARK(ReadOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ReadOnlyOnEveryCore)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(TwoPasses)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Import)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -141,5 +157,6 @@ int main(int argc, char** argv) {
   return Bench::RunAndCompare(argc, argv,
                               {{"Import/real_time", "ReadOnly/real_time", 2.0},
                                {"TwoPasses/real_time", "ReadOnly/real_time", 2.0},
-                               {"Import/real_time", "TwoPasses/real_time", 2.0}});
+                               {"Import/real_time", "TwoPasses/real_time", 2.0},
+                               {"Import/real_time", "ReadOnlyOnEveryCore/real_time", {}}});
 }

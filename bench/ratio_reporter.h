@@ -3,17 +3,18 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace Bench {
 
 // A comparison printed after the runs: how many times slower `measured` was
-// than `baseline`, both timed in this same run, against a target.
+// than `baseline`, both timed in this same run, against a target if it has one.
 struct Ratio {
   std::string measured;
   std::string baseline;
-  double target;
+  std::optional<double> target;
 };
 
 // Console output as usual, plus each run's CPU time per iteration (wall-clock
