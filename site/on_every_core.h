@@ -11,8 +11,8 @@
 namespace Site {
 
 // Calls `work` on every item, spread over one thread per core, and returns
-// when all are done. After an exception no further item is started, and the
-// first one thrown is rethrown here.
+// when all are done. Once an item throws, the threads stop taking items, and
+// the first exception thrown is rethrown here.
 template <typename Item, typename Work>
 void ForEachOnEveryCore(std::span<Item> items, const Work& work) {
   std::atomic<std::size_t> next = 0;

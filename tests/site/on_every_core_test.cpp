@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <numeric>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -16,10 +18,13 @@ TEST(OnEveryCore, DoesEveryItemOnceAndStopsAtTheFirstFailure) {
 
   std::vector<int> items(1000);
   std::iota(items.begin(), items.end(), 0);
+  // Items that take a while, so that the threads are told to stop long
+  // before they could have taken them all.
   std::atomic<int> started = 0;
   const auto failAtTen = [&started](int item) {
     ++started;
     if (item == 10) throw std::runtime_error("item 10");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   };
   EXPECT_THROW(
       {
