@@ -85,6 +85,8 @@ TEST_F(RouteSiteTest, ServesOnlyReadableRegularFilesInsideTheDataFolder) {
   EXPECT_EQ(bare.status, 200);
   EXPECT_NE(bare.body.find("<title>1lu</title>"), std::string::npos);
 
+  Write("jinan/2lu.txt", std::string(Site::kMaxLineFileBytes, 'x'));
+  EXPECT_EQ(Answer("/jinan/xianlu/2lu/").status, 200);  // the largest served
   Write("jinan/2lu.txt", std::string(Site::kMaxLineFileBytes + 1, 'x'));
   EXPECT_EQ(Answer("/jinan/xianlu/2lu/").status, 500);
   EXPECT_NE(logged.find("2lu.txt is over"), std::string::npos) << logged;

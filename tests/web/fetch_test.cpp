@@ -80,6 +80,9 @@ TEST(FetchText, GivesNothingForUnusableAddresses) {
   for (const std::u16string address : {u"file:///etc/hostname", u"ftp://127.0.0.1/", u"", u"::"}) {
     const auto outcome = FetchText(address, "UTF-8", ShortLimits());
     EXPECT_TRUE(IsNothing(outcome)) << std::string(address.begin(), address.end());
+    // No peer was reached, so nothing answered wrongly: the address is at fault.
+    EXPECT_EQ(outcome.failure.kind, Web::FailureKind::BadAddress)
+        << std::string(address.begin(), address.end());
   }
 }
 
