@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <functional>
 #include <osmium/builder/attr.hpp>
 #include <osmium/handler.hpp>
 #include <osmium/io/any_input.hpp>
@@ -84,46 +85,38 @@ const fs::path& Extract() {
   return file;
 }
 
-struct Counter : osmium::handler::Handler {
-  std::size_t objects = 0;
-  void osm_object(const osmium::OSMObject&) { ++objects; }
-};
+// One pass over the extract that only counts the objects it reads; `options`
+// go to libosmium's reader as they are.
+template <typename... Options>
+void CountObjects(const Options&... options) {
+  struct Counter : osmium::handler::Handler {
+    std::size_t objects = 0;
+    void osm_object(const osmium::OSMObject&) { ++objects; }
+  } counter;
+  osmium::io::Reader reader(Extract().string(), options...);
+  osmium::apply(reader, counter);
+  reader.close();
+  benchmark::DoNotOptimize(counter.objects);
+}
 
 void ReadOnly(benchmark::State& state) {
-  for (auto _ : state) {
-    osmium::io::Reader reader(Extract().string());
-    Counter counter;
-    osmium::apply(reader, counter);
-    reader.close();
-    benchmark::DoNotOptimize(counter.objects);
-  }
+  for (auto _ : state) CountObjects();
 }
 
 // The same with as many decoding threads as the import takes (libosmium's
 // default pool, above, leaves two cores to the caller): for comparison.
 void ReadOnlyOnEveryCore(benchmark::State& state) {
   osmium::thread::Pool decoders(static_cast<int>(std::thread::hardware_concurrency()));
-  for (auto _ : state) {
-    osmium::io::Reader reader(Extract().string(), decoders);
-    Counter counter;
-    osmium::apply(reader, counter);
-    reader.close();
-    benchmark::DoNotOptimize(counter.objects);
-  }
+  for (auto _ : state) CountObjects(std::ref(decoders));
 }
 
 // The floor of any import that keeps only what routes name: the relations
 // first, then the nodes and ways, without metadata.
 void TwoPasses(benchmark::State& state) {
   for (auto _ : state) {
-    for (const auto entities : {osmium::osm_entity_bits::relation,
-                                osmium::osm_entity_bits::node | osmium::osm_entity_bits::way}) {
-      osmium::io::Reader reader(Extract().string(), entities, osmium::io::read_meta::no);
-      Counter counter;
-      osmium::apply(reader, counter);
-      reader.close();
-      benchmark::DoNotOptimize(counter.objects);
-    }
+    CountObjects(osmium::osm_entity_bits::relation, osmium::io::read_meta::no);
+    CountObjects(osmium::osm_entity_bits::node | osmium::osm_entity_bits::way,
+                 osmium::io::read_meta::no);
   }
 }
 
