@@ -10,10 +10,9 @@
 #include "query/query_texts.h"
 #include "query/site_base.h"
 #include "ridelon/version.h"
-#include "site/local_site.h"
+#include "route_site/chosen_site.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
-#include "web/text_codec.h"
 
 namespace {
 
@@ -37,37 +36,24 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption baseOption(
-      QStringLiteral("base"),
-      QStringLiteral("Ask the route site at <URL> (default: $RIDELON_ROUTE_SERVICE_BASE, "
-                     "else the lines on this machine)."),
-      QStringLiteral("URL"));
+      QStringLiteral("base"), QString::fromUtf8(RouteSite::kBaseOptionHelp), QStringLiteral("URL"));
   parser.addOption(baseOption);
   parser.process(app);  // --help, --version and unknown options end here
 
   std::optional<std::string> given;
   if (parser.isSet(baseOption)) given = parser.value(baseOption).toStdString();
-  std::optional<std::u16string> base;
+  std::optional<RouteSite::ChosenSite> site;
   try {
-    base = Query::ChooseSiteBase(Query::SiteBaseSourcesOf(given));
+    site.emplace(given);
   } catch (const Query::BadSiteBase& bad) {
     return Refuse(QString::fromUtf8(bad.what()), 2);
+  } catch (const std::system_error& error) {
+    return Refuse(QString::fromUtf8(error.what()), 3);
   }
+  const QString siteName =
+      Ui::ToQString(site->IsInProcess() ? Query::kLocalSiteName : site->Base());
 
-  std::optional<Site::LocalSite> localSite;
-  QString siteName;
-  if (base) {
-    siteName = Ui::ToQString(*base);
-  } else {
-    try {
-      localSite.emplace();
-    } catch (const std::system_error& error) {
-      return Refuse(QString::fromUtf8(error.what()), 3);
-    }
-    base = Web::FromUtf8(localSite->Base());
-    siteName = Ui::ToQString(Query::kLocalSiteName);
-  }
-
-  Ui::MainWindow window(std::move(*base), siteName);
+  Ui::MainWindow window(site->Base(), siteName);
   window.show();
   return QApplication::exec();
 }

@@ -15,7 +15,7 @@
 #include <tuple>
 
 #include "bench/ratio_reporter.h"
-#include "site/line_import.h"
+#include "osm/line_import.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ fs::path ImportFolder() {
 void Import(benchmark::State& state) {
   const fs::path out = ImportFolder();
   for (auto _ : state) {
-    const auto report = Site::ImportLines({Extract(), "北京", std::nullopt, out}, [](double) {});
+    const auto report = Osm::ImportLines({Extract(), "北京", std::nullopt, out}, [](double) {});
     benchmark::DoNotOptimize(report.busLines);
     state.PauseTiming();  // a first import: nothing earlier to replace
     fs::remove_all(out);

@@ -15,21 +15,26 @@
 #include "query/site_base.h"
 #include "query/station_list.h"
 #include "query/text_trim.h"
-#include "site/local_site.h"
+#include "route_site/chosen_site.h"
 #include "web/text_codec.h"
 
 namespace Cli {
 
 namespace {
 
+using CommandLine::Arguments;
+using CommandLine::OptionSpec;
+using CommandLine::Program;
+using CommandLine::Streams;
+using CommandLine::UsageError;
+
 constexpr std::int64_t kMaxMilliseconds = 3'600'000;  // an hour: past that, a typo
 constexpr std::int64_t kMaxBodyOption = std::int64_t{4} << 30;
 const std::uint64_t kMaxInputBytes = Web::FetchLimits{}.maxBodyBytes;  // a page is a page
 
-const OptionSpec kTrolleybus{"--trolleybus", "", "the trolleybus line (default: the bus line)"};
-const OptionSpec kBase{"--base", "URL",
-                       "ask the route site at URL (default: $RIDELON_ROUTE_SERVICE_BASE, else the "
-                       "lines on this machine)"};
+const OptionSpec kTrolleybus{.name = "--trolleybus",
+                             .help = "the trolleybus line (default: the bus line)"};
+const OptionSpec kBase{.name = "--base", .valueName = "URL", .help = RouteSite::kBaseOptionHelp};
 
 void PrintLine(std::ostream& out, std::u16string_view text) { out << Web::ToUtf8(text) << '\n'; }
 
@@ -108,15 +113,14 @@ int QueryLine(const Arguments& arguments, Streams& io) {
   limits.totalTimeout = milliseconds(arguments.Number("--max-time", limits.totalTimeout.count()));
   limits.maxBodyBytes = static_cast<std::uint64_t>(
       arguments.Number("--max-body", static_cast<std::int64_t>(limits.maxBodyBytes)));
-  std::optional<Site::LocalSite> localSite;
-  std::u16string base;
-  if (auto chosen = ChosenBase(arguments)) {
-    base = std::move(*chosen);
-  } else {
-    localSite.emplace();
-    base = Web::FromUtf8(localSite->Base());
+  std::optional<RouteSite::ChosenSite> site;
+  try {
+    site.emplace(arguments.Value(kBase.name));
+  } catch (const Query::BadSiteBase& bad) {
+    throw UsageError(bad.what());
   }
-  ConsoleWindow window(ComposeFrom(arguments, base), arguments.Has("--raw"), io.out, io.err);
+  ConsoleWindow window(ComposeFrom(arguments, site->Base()), arguments.Has("--raw"), io.out,
+                       io.err);
 
   PrintLine(io.err, Query::kQueryingStatus);
   const Query::QueryOutcome outcome = Query::RunQuery(window, limits);
@@ -131,45 +135,68 @@ int QueryLine(const Arguments& arguments, Streams& io) {
 }
 
 Program MakeProgram() {
-  return {"ridelon-cli",
-          "The stops of a bus or trolleybus line, from the command line.",
+  return {
+      .name = "ridelon-cli",
+      .summary = "The stops of a bus or trolleybus line, from the command line.",
+      .commands =
           {
-              {"pinyin", "TEXT", 1, 1, "print the toneless pinyin of TEXT", {}, Pinyin},
-              {"url",
-               "CITY LINE",
-               2,
-               2,
-               "print the address of the line's page (its path, for the lines on this machine)",
-               {kTrolleybus, kBase},
-               Url},
-              {"extract",
-               "[FILE]",
-               0,
-               1,
-               "print the stop list of a page (UTF-8, from FILE or standard input)",
-               {},
-               Extract},
-              {"query",
-               "CITY LINE",
-               2,
-               2,
-               "fetch the line's page and print its stops; status texts go to stderr",
-               {kTrolleybus,
-                kBase,
-                {"--raw", "", "print the page text first"},
-                {"--connect-timeout", "MS", "give up without a connection after MS", 1,
-                 kMaxMilliseconds},
-                {"--idle-timeout", "MS", "give up after MS without a byte", 1, kMaxMilliseconds},
-                {"--max-time", "MS", "give up after MS in all", 1, kMaxMilliseconds},
-                {"--max-body", "BYTES", "give up on a page larger than BYTES", 1, kMaxBodyOption}},
-               QueryLine},
+              {.name = "pinyin",
+               .operands = "TEXT",
+               .minOperands = 1,
+               .maxOperands = 1,
+               .summary = "print the toneless pinyin of TEXT",
+               .run = Pinyin},
+              {.name = "url",
+               .operands = "CITY LINE",
+               .minOperands = 2,
+               .maxOperands = 2,
+               .summary = "print the address of the line's page (its path, for the lines on "
+                          "this machine)",
+               .options = {kTrolleybus, kBase},
+               .run = Url},
+              {.name = "extract",
+               .operands = "[FILE]",
+               .maxOperands = 1,
+               .summary = "print the stop list of a page (UTF-8, from FILE or standard input)",
+               .run = Extract},
+              {.name = "query",
+               .operands = "CITY LINE",
+               .minOperands = 2,
+               .maxOperands = 2,
+               .summary = "fetch the line's page and print its stops; status texts go to stderr",
+               .options = {kTrolleybus,
+                           kBase,
+                           {.name = "--raw", .help = "print the page text first"},
+                           {.name = "--connect-timeout",
+                            .valueName = "MS",
+                            .help = "give up without a connection after MS",
+                            .min = 1,
+                            .max = kMaxMilliseconds},
+                           {.name = "--idle-timeout",
+                            .valueName = "MS",
+                            .help = "give up after MS without a byte",
+                            .min = 1,
+                            .max = kMaxMilliseconds},
+                           {.name = "--max-time",
+                            .valueName = "MS",
+                            .help = "give up after MS in all",
+                            .min = 1,
+                            .max = kMaxMilliseconds},
+                           {.name = "--max-body",
+                            .valueName = "BYTES",
+                            .help = "give up on a page larger than BYTES",
+                            .min = 1,
+                            .max = kMaxBodyOption}},
+               .run = QueryLine},
           },
-          "Exit status: 0 stops printed, 1 nothing found, 2 unusable command line or input.\n"};
+      .epilogue =
+          "Exit status: 0 stops printed, 1 nothing found, 2 unusable command line or "
+          "input.\n"};
 }
 
 }  // namespace
 
-const Program& RidelonCli() {
+const CommandLine::Program& RidelonCli() {
   static const Program program = MakeProgram();
   return program;
 }

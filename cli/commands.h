@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cli/command_line.h"
+#include "command_line/command_line.h"
 
 namespace Cli {
 
 // ridelon-cli's commands: pinyin, url, extract and query.
-const Program& RidelonCli();
+const CommandLine::Program& RidelonCli();
 
 }  // namespace Cli

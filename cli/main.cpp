@@ -8,5 +8,6 @@
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  return Cli::Run(Cli::RidelonCli(), {argv + 1, argv + argc}, {std::cin, std::cout, std::cerr});
+  return CommandLine::Run(Cli::RidelonCli(), {argv + 1, argv + argc},
+                          {std::cin, std::cout, std::cerr});
 }

@@ -3,10 +3,10 @@
 // kept by the same double-byte filter; nothing in a file can end the records
 // early or add to them.
 #include "fuzz/fuzz_input.h"
+#include "lines/line_file.h"
+#include "lines/line_page.h"
 #include "pinyin/char_code.h"
 #include "query/station_list.h"
-#include "site/line_file.h"
-#include "site/line_page.h"
 #include "web/text_codec.h"
 
 namespace {
@@ -14,7 +14,7 @@ namespace {
 // What the extraction keeps of the records' fields: "," between fields and
 // records, then only what code page 936 writes with two bytes; found when
 // anything was kept, even if only the final "—" that is then dropped.
-Query::StationList Expected(const Site::LineFile& line) {
+Query::StationList Expected(const Lines::LineFile& line) {
   std::u16string kept;
   for (std::size_t i = 0; i < line.stops.size(); ++i) {
     const std::u16string fields = Web::FromUtf8(line.stops[i].name) + u"," +
@@ -33,8 +33,8 @@ Query::StationList Expected(const Site::LineFile& line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Site::LineFile line = Site::ParseLineFile({reinterpret_cast<const char*>(data), size});
-  const Query::StationList list = Query::ExtractStationList(Web::FromUtf8(Site::LinePage(line)));
+  const Lines::LineFile line = Lines::ParseLineFile({reinterpret_cast<const char*>(data), size});
+  const Query::StationList list = Query::ExtractStationList(Web::FromUtf8(Lines::LinePage(line)));
   Fuzz::Require(list == Expected(line));
   return 0;
 }

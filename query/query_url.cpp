@@ -29,12 +29,9 @@ std::u16string UpperCase(std::u16string text) {
 
 std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
                         std::u16string_view lineText) {
-  const bool bus = kind == VehicleKind::Bus;
-  std::u16string path(cityPinyin);
-  path += u"/xianlu/";
-  path += UpperCase(bus ? TrimSpaces(lineText) : std::u16string(lineText));
-  path += bus ? u"lu/" : u"ludianche/";
-  return path;
+  const std::u16string line =
+      UpperCase(kind == VehicleKind::Bus ? TrimSpaces(lineText) : std::u16string(lineText));
+  return Lines::LinePath<char16_t>(kind, cityPinyin, line);
 }
 
 std::u16string CityPinyin(std::u16string_view cityText) {
@@ -45,7 +42,5 @@ std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base) {
   return std::u16string(base) + LinePath(kind, CityPinyin(cityText), lineText);
 }
-
-void BuildPinyinTable() { Pinyin::BuildPinyinTable(); }
 
 }  // namespace Query

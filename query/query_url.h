@@ -3,14 +3,17 @@
 #include <string>
 #include <string_view>
 
+#include "lines/line_address.h"
+
 namespace Query {
 
-enum class VehicleKind { Bus, Trolleybus };
+using Lines::VehicleKind;
 
-// The address of a line's page: base, city pinyin, "/xianlu/", the upper-cased
-// line and "lu/" (bus) or "ludianche/" (trolleybus). The city is trimmed for
-// both kinds, the line only for buses: trolleybus lines keep their spaces.
-// Nothing is escaped here; the fetch puts the address on the wire.
+// The address of a line's page: the base, then the line's path
+// (Lines::LinePath) for the city's pinyin and the upper-cased line. The city
+// is trimmed for both kinds, the line only for buses: trolleybus lines keep
+// their spaces. Nothing is escaped here; the fetch puts the address on the
+// wire.
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base);
 
@@ -21,8 +24,5 @@ std::u16string CityPinyin(std::u16string_view cityText);
 // route site files the line under.
 std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
                         std::u16string_view lineText);
-
-// Makes romanisation ready before the first address is composed.
-void BuildPinyinTable();
 
 }  // namespace Query

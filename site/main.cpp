@@ -12,23 +12,30 @@
 #include <system_error>
 #include <thread>
 
-#include "cli/command_line.h"
-#include "site/line_export.h"
-#include "site/line_folders.h"
-#include "site/line_import.h"
-#include "site/site_server.h"
+#include "command_line/command_line.h"
+#include "lines/data_folders.h"
+#include "osm/line_export.h"
+#include "osm/line_import.h"
+#include "server/http_server.h"
+#include "server/line_pages.h"
 
 namespace {
 
-const Cli::OptionSpec kData{"--data", "DIR",
-                            "folder of line files (default: ~/.local/share/ridelon/site, then "
-                            "the sample lines)"};
+using CommandLine::Arguments;
+using CommandLine::OptionSpec;
+using CommandLine::Streams;
+using CommandLine::UsageError;
+
+const OptionSpec kData{
+    .name = "--data",
+    .valueName = "DIR",
+    .help = "folder of line files (default: ~/.local/share/ridelon/site, then the sample lines)"};
 
 // The folders a command reads lines from: --data, else the usual ones.
-std::vector<std::filesystem::path> DataFolders(const Cli::Arguments& arguments) {
+std::vector<std::filesystem::path> DataFolders(const Arguments& arguments) {
   const auto data = arguments.Value(kData.name);
-  if (!data) return Site::LineFolders();
-  if (!std::filesystem::is_directory(*data)) throw Cli::UsageError("no data folder at " + *data);
+  if (!data) return Lines::DataFolders();
+  if (!std::filesystem::is_directory(*data)) throw UsageError("no data folder at " + *data);
   return {*data};
 }
 
@@ -53,16 +60,18 @@ class ProgressLine {
   bool shown_ = false;
 };
 
-int Import(const Cli::Arguments& arguments, Cli::Streams& io) {
-  Site::ImportRequest request{arguments.operands[0], arguments.Required("--city"),
-                              arguments.Value("--pinyin"),
-                              arguments.Value("--out").value_or(Site::UserLineFolder().string())};
-  Site::ImportReport report;
+int Import(const Arguments& arguments, Streams& io) {
+  const Osm::ImportRequest request{
+      .extract = arguments.operands[0],
+      .city = arguments.Required("--city"),
+      .pinyin = arguments.Value("--pinyin"),
+      .dataFolder = arguments.Value("--out").value_or(Lines::UserDataFolder().string())};
+  Osm::ImportReport report;
   try {
     ProgressLine progress("reading " + request.extract.string());
-    report = Site::ImportLines(request, std::ref(progress));
-  } catch (const Site::ImportError& error) {
-    throw Cli::UsageError(error.what());
+    report = Osm::ImportLines(request, std::ref(progress));
+  } catch (const Osm::ImportError& error) {
+    throw UsageError(error.what());
   }
   io.out << request.city << ": " << report.busLines << " bus and " << report.trolleybusLines
          << " trolleybus lines written to " << report.cityFolder.string() << '\n';
@@ -71,18 +80,18 @@ int Import(const Cli::Arguments& arguments, Cli::Streams& io) {
   return 0;
 }
 
-int Export(const Cli::Arguments& arguments, Cli::Streams& io) {
+int Export(const Arguments& arguments, Streams& io) {
   const std::filesystem::path out = arguments.Required("--out");
-  const std::size_t pages = Site::ExportPages(DataFolders(arguments), out);
+  const std::size_t pages = Osm::ExportPages(DataFolders(arguments), out);
   io.out << pages << " line pages written under " << out.string() << '\n';
   return 0;
 }
 
-int Serve(const Cli::Arguments& arguments, Cli::Streams& io) {
-  Site::SiteServer::Options options;
+int Serve(const Arguments& arguments, Streams& io) {
+  Server::HttpServer::Options options;
   options.port = static_cast<int>(arguments.Number("--port", 18080));
   options.address = arguments.Value("--bind").value_or(options.address);
-  options.dataDirs = DataFolders(arguments);
+  const std::vector<std::filesystem::path> dataFolders = DataFolders(arguments);
 
   // Signals are taken by one thread with sigwait, which stops the server;
   // every other thread inherits the blocked mask.
@@ -93,11 +102,11 @@ int Serve(const Cli::Arguments& arguments, Cli::Streams& io) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);  // a client gone mid-answer is no reason to stop
 
-  Site::AccessLog log(STDOUT_FILENO);
+  Server::AccessLog log(STDOUT_FILENO);
   try {
-    Site::SiteServer server(options, log);
+    Server::HttpServer server(options, Server::ServeLinePages(dataFolders, log), log);
     std::string folders;
-    for (const auto& folder : options.dataDirs)
+    for (const auto& folder : dataFolders)
       folders += (folders.empty() ? "" : ", ") + folder.string();
     log.Write("ridelon-site: serving " + folders + " at http://" + options.address + ':' +
               std::to_string(server.Port()) + "/");
@@ -111,43 +120,57 @@ int Serve(const Cli::Arguments& arguments, Cli::Streams& io) {
   return 0;
 }
 
-const Cli::Program kProgram{
-    "ridelon-site",
-    "Serves bus and trolleybus lines, one file per line under a data folder, as line pages:\n"
-    "  /{city}/xianlu/{LINE}lu/          bus\n"
-    "  /{city}/xianlu/{LINE}ludianche/   trolleybus\n"
-    "Stops on SIGINT or SIGTERM.",
-    {{"",
-      "",
-      0,
-      0,
-      "serve the lines (the user's, then the bundled sample lines, unless --data names a folder)",
-      {{"--port", "N", "port to listen on (default 18080)", 1, 65535},
-       {"--bind", "ADDRESS", "address to listen on (default 127.0.0.1)"},
-       kData},
-      Serve},
-     {"import",
-      "EXTRACT",
-      1,
-      1,
-      "write the bus and trolleybus lines of an OpenStreetMap extract (.osm.pbf, .osm, "
-      ".osm.bz2, .osm.gz) as the city's lines",
-      {{"--city", "NAME", "the city, as typed in the window (required)"},
-       {"--pinyin", "LETTERS", "the city's pinyin, when its name does not romanise"},
-       {"--out", "DIR", "data folder to write to (default: ~/.local/share/ridelon/site)"}},
-      Import},
-     {"export",
-      "",
-      0,
-      0,
-      "write every line's page as a static file, DIR/{city}/xianlu/{LINE}lu/index.html",
-      {kData, {"--out", "DIR", "folder to write the pages to (required)"}},
-      Export}},
-    "Exit status: 0 done or stopped, 2 bad command line or input, 3 cannot listen (port taken, "
-    "say).\n"};
+const CommandLine::Program kProgram{
+    .name = "ridelon-site",
+    .summary =
+        "Serves bus and trolleybus lines, one file per line under a data folder, as line "
+        "pages:\n"
+        "  /{city}/xianlu/{LINE}lu/          bus\n"
+        "  /{city}/xianlu/{LINE}ludianche/   trolleybus\n"
+        "Stops on SIGINT or SIGTERM.",
+    .commands =
+        {{.summary = "serve the lines (the user's, then the bundled sample lines, unless --data "
+                     "names a folder)",
+          .options = {{.name = "--port",
+                       .valueName = "N",
+                       .help = "port to listen on (default 18080)",
+                       .min = 1,
+                       .max = 65535},
+                      {.name = "--bind",
+                       .valueName = "ADDRESS",
+                       .help = "address to listen on (default 127.0.0.1)"},
+                      kData},
+          .run = Serve},
+         {.name = "import",
+          .operands = "EXTRACT",
+          .minOperands = 1,
+          .maxOperands = 1,
+          .summary = "write the bus and trolleybus lines of an OpenStreetMap extract (.osm.pbf, "
+                     ".osm, .osm.bz2, .osm.gz) as the city's lines",
+          .options = {{.name = "--city",
+                       .valueName = "NAME",
+                       .help = "the city, as typed in the window (required)"},
+                      {.name = "--pinyin",
+                       .valueName = "LETTERS",
+                       .help = "the city's pinyin, when its name does not romanise"},
+                      {.name = "--out",
+                       .valueName = "DIR",
+                       .help = "data folder to write to (default: ~/.local/share/ridelon/site)"}},
+          .run = Import},
+         {.name = "export",
+          .summary = "write every line's page as a static file, "
+                     "DIR/{city}/xianlu/{LINE}lu/index.html",
+          .options = {kData,
+                      {.name = "--out",
+                       .valueName = "DIR",
+                       .help = "folder to write the pages to (required)"}},
+          .run = Export}},
+    .epilogue =
+        "Exit status: 0 done or stopped, 2 bad command line or input, 3 cannot listen "
+        "(port taken, say).\n"};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  return Cli::Run(kProgram, {argv + 1, argv + argc}, {std::cin, std::cout, std::cerr});
+  return CommandLine::Run(kProgram, {argv + 1, argv + argc}, {std::cin, std::cout, std::cerr});
 }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "pinyin/pinyin.h"
 #include "query/query_texts.h"
 #include "query/text_trim.h"
 #include "ui/qt_text.h"
@@ -112,7 +113,7 @@ void MainWindow::ComposeQueryUrl(Query::VehicleKind kind) {
 }
 
 void MainWindow::OnLoad() {
-  Query::BuildPinyinTable();
+  Pinyin::BuildPinyinTable();
   ComposeQueryUrl(Query::VehicleKind::Bus);
 }
 

@@ -23,7 +23,7 @@ struct Result {
 Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
   std::istringstream in(input);
   std::ostringstream out, err;
-  const int exitCode = Cli::Run(Cli::RidelonCli(), args, {in, out, err});
+  const int exitCode = CommandLine::Run(Cli::RidelonCli(), args, {in, out, err});
   return {exitCode, out.str(), err.str()};
 }
 

@@ -19,7 +19,7 @@
 #include <mutex>
 
 #include "query/query_texts.h"
-#include "site/local_site.h"
+#include "server/in_process_site.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/raw_server.h"
 #include "web/text_codec.h"
@@ -364,7 +364,7 @@ TEST_F(MainWindowTest, TypedTextIsQueriedExactlyAsTyped) {
 TEST(LocalSiteWindow, TwoWindowsFindTheBundledLineWithNothingElseRunning) {
   // A data home with no lines of the user's in it.
   setenv("XDG_DATA_HOME", (::testing::TempDir() + "ridelon-no-user-lines").c_str(), 1);
-  Site::LocalSite firstSite, secondSite;
+  Server::InProcessSite firstSite, secondSite;
   ASSERT_NE(firstSite.Base(), secondSite.Base());
   Ui::MainWindow first(Web::FromUtf8(firstSite.Base()), QStringLiteral("本机线路"));
   Ui::MainWindow second(Web::FromUtf8(secondSite.Base()), QStringLiteral("本机线路"));

@@ -1,0 +1,33 @@
+#include "lines/data_folders.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace Lines {
+
+namespace fs = std::filesystem;
+
+fs::path UserDataFolder() {
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  // Relative values are invalid and ignored, as the XDG base directories say.
+  if (dataHome != nullptr && fs::path(dataHome).is_absolute())
+    return fs::path(dataHome) / "ridelon" / "site";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') {
+    const passwd* user = getpwuid(getuid());
+    home = user != nullptr ? user->pw_dir : "/";
+  }
+  return fs::path(home) / ".local" / "share" / "ridelon" / "site";
+}
+
+std::vector<fs::path> DataFolders() {
+  std::error_code error;
+  const fs::path program = fs::canonical("/proc/self/exe", error);
+  fs::path installed = program.parent_path().parent_path() / "share" / "ridelon" / "site";
+  if (error || !fs::is_directory(installed, error)) installed = RIDELON_SITE_SOURCE_DATA;
+  return {UserDataFolder(), installed};
+}
+
+}  // namespace Lines

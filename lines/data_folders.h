@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+namespace Lines {
+
+// Where the user's own lines go (imports write there):
+// $XDG_DATA_HOME/ridelon/site, by default ~/.local/share/ridelon/site.
+std::filesystem::path UserDataFolder();
+
+// The folders a line is looked up in, the first that has it winning: the
+// user's, then the sample lines installed beside the program
+// (../share/ridelon/site), or, for a program in a build tree, the source
+// tree's.
+std::vector<std::filesystem::path> DataFolders();
+
+}  // namespace Lines

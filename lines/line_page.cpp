@@ -1,0 +1,83 @@
+#include "lines/line_page.h"
+
+#include <sstream>
+
+namespace Lines {
+
+namespace {
+
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      // Brackets and braces too, so that no stop name shown above the script
+      // can form the markers of a stop record.
+      case '[':
+        out += "&#91;";
+        break;
+      case ']':
+        out += "&#93;";
+        break;
+      case '{':
+        out += "&#123;";
+        break;
+      case '}':
+        out += "&#125;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// Inside the script's single-quoted strings; the record markers must not be
+// forged by a stop name either.
+std::string EscapeScript(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\'' || c == '\\') out += '\\';
+    // A space, not nothing: dropping a byte could join the broken UTF-8 on
+    // either side of it into a character the file never had.
+    out += c == '}' || c == ']' || c == '<' || c == '\n' || c == '\r' ? ' ' : c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string LinePage(const LineFile& line) {
+  std::ostringstream page;
+  page << "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+       << "<title>" << EscapeHtml(line.title) << "</title></head>\n<body>\n"
+       << "<h1>" << EscapeHtml(line.title) << "</h1>\n<ol>\n";
+  for (const LineFile::Stop& stop : line.stops)
+    page << "<li>" << EscapeHtml(stop.name) << "</li>\n";
+  page << "</ol>\n<script>\nvar line = {stations:[";
+  for (std::size_t i = 0; i < line.stops.size(); ++i) {
+    page << (i ? "," : "") << "{name:'" << EscapeScript(line.stops[i].name) << "',strlatlon:'"
+         << EscapeScript(line.stops[i].location) << "'}";
+  }
+  page << "]};\n</script>\n</body></html>\n";
+  return page.str();
+}
+
+std::string NotFoundPage(std::string_view path) {
+  return "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+         "<title>404 没有这条线路</title></head>\n<body><h1>404 没有这条线路</h1>\n<p>" +
+         EscapeHtml(path) + "</p>\n</body></html>\n";
+}
+
+}  // namespace Lines

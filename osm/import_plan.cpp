@@ -1,0 +1,78 @@
+#include "osm/import_plan.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "lines/line_address.h"
+#include "query/query_url.h"
+#include "web/text_codec.h"
+
+namespace Osm {
+
+namespace {
+
+// The order of a line's variants: the page first.
+bool ByNamedStopsThenId(const Route* a, const Route* b) {
+  if (a->stops.size() != b->stops.size()) return a->stops.size() > b->stops.size();
+  return a->id < b->id;
+}
+
+// The line file a route's kind and ref name, if they can name one: the same
+// upper-casing as the query's.
+std::optional<std::string> FileNameOf(const Route& route, const std::u16string& cityPinyin) {
+  const auto kind = route.trolleybus ? Lines::VehicleKind::Trolleybus : Lines::VehicleKind::Bus;
+  const auto file = Lines::LineFileName(
+      Web::ToUtf8(u"/" + Query::LinePath(kind, cityPinyin, Web::FromUtf8(route.ref))));
+  if (!file) return std::nullopt;
+  return file->filename().string();
+}
+
+void CountLines(const std::vector<PlannedLine>& lines, ImportReport& report) {
+  for (const auto& [name, routes] : lines) {
+    const Route& first = *routes.front();
+    (first.trolleybus ? report.trolleybusLines : report.busLines) += 1;
+    std::set<std::int64_t> masters;
+    for (const Route* route : routes) masters.insert(route->masterId);
+    if (masters.size() > 1)
+      report.notes.push_back(std::string(first.trolleybus ? "trolleybus " : "bus ") + first.ref +
+                             ": " + std::to_string(masters.size()) +
+                             " routes share the ref; the one with most stops is the page, the "
+                             "others are comments in its file");
+  }
+}
+
+}  // namespace
+
+ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin) {
+  ImportPlan plan;
+  ImportReport& report = plan.report;
+  report.notes = routes.skipped;
+  // By kind and ref first, so that each is named once, not once per route.
+  std::map<std::pair<bool, std::string_view>, std::vector<const Route*>> byRef;
+  for (const Route& route : routes.routes) {
+    report.unnamedStops += route.unnamedStops;
+    byRef[{route.trolleybus, route.ref}].push_back(&route);
+  }
+  const std::u16string city = Web::FromUtf8(cityPinyin);
+  std::map<std::string, std::vector<const Route*>> byFile;
+  for (const auto& [kindAndRef, sameRef] : byRef) {
+    const auto file = FileNameOf(*sameRef.front(), city);
+    for (const Route* route : sameRef) {
+      if (file && !route->stops.empty()) {
+        byFile[*file].push_back(route);
+        continue;
+      }
+      std::string why = file ? "no named stops" : "ref \"" + route->ref + "\" cannot name a line";
+      report.notes.push_back("relation " + std::to_string(route->id) + ": " + std::move(why));
+    }
+  }
+  for (auto& [fileName, lineRoutes] : byFile) {
+    std::sort(lineRoutes.begin(), lineRoutes.end(), ByNamedStopsThenId);
+    plan.lines.push_back({fileName, std::move(lineRoutes)});
+  }
+  CountLines(plan.lines, report);
+  return plan;
+}
+
+}  // namespace Osm

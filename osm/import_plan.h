@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "osm/osm_routes.h"
+
+namespace Osm {
+
+struct ImportReport {
+  std::filesystem::path cityFolder;
+  std::size_t busLines = 0;
+  std::size_t trolleybusLines = 0;
+  std::size_t unnamedStops = 0;
+  std::vector<std::string> notes;  // relations skipped, refs shared, one line each
+};
+
+// One line file to write: its name in the city's folder and its routes, the
+// one that is the page first, the other variants after it.
+struct PlannedLine {
+  std::string fileName;
+  std::vector<const Route*> routes;
+};
+
+struct ImportPlan {
+  std::vector<PlannedLine> lines;  // by file name
+  ImportReport report;             // all but the city's folder
+};
+
+// The line files that `routes` make for the city `cityPinyin`, nothing
+// written: routes are grouped by kind and ref into the line their address
+// names ("k5" and "K5" name one); the page is the route with the most named
+// stops (ties: the lowest relation id). Routes that cannot be a page, and refs
+// shared by several route masters, are noted in the report.
+ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin);
+
+}  // namespace Osm

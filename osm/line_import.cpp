@@ -1,0 +1,48 @@
+#include "osm/line_import.h"
+
+#include "lines/line_address.h"
+#include "osm/city_folder.h"
+#include "query/query_url.h"
+#include "web/text_codec.h"
+
+namespace Osm {
+
+namespace {
+
+// The folder the city's lines go to: the --pinyin given, else the
+// romanisation the query composes with. Throws ImportError.
+std::string CityFolderName(const ImportRequest& request) {
+  std::string pinyin = request.pinyin ? *request.pinyin
+                                      : Web::ToUtf8(Query::CityPinyin(Web::FromUtf8(request.city)));
+  if (pinyin.empty())
+    throw ImportError("\"" + request.city +
+                      "\" romanises to nothing: give its pinyin with --pinyin");
+  if (!Lines::IsCityName(pinyin))
+    throw ImportError("the city's pinyin \"" + pinyin + "\" must be Latin letters only");
+  return pinyin;
+}
+
+}  // namespace
+
+ImportReport ImportLines(const ImportRequest& request,
+                         const std::function<void(double)>& progress) {
+  const std::string pinyin = CityFolderName(request);
+  Routes routes;
+  try {
+    routes = ReadRoutes(request.extract, progress);
+  } catch (const std::exception& error) {
+    throw ImportError("cannot read " + request.extract.string() + ": " + error.what());
+  }
+  ImportPlan plan = PlanImport(routes, pinyin);
+  if (plan.lines.empty())
+    throw ImportError("no bus or trolleybus routes with a ref and named stops in " +
+                      request.extract.string());
+  try {
+    plan.report.cityFolder = WriteCityFolder(plan.lines, request.dataFolder, pinyin);
+  } catch (const std::exception& failure) {
+    throw ImportError(failure.what());
+  }
+  return plan.report;
+}
+
+}  // namespace Osm

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "osm/import_plan.h"
+
+namespace Osm {
+
+struct ImportRequest {
+  std::filesystem::path extract{};      // .osm.pbf, .osm, .osm.bz2 or .osm.gz
+  std::string city{};                   // as the user types it, 北京
+  std::optional<std::string> pinyin{};  // when the city does not romanise
+  std::filesystem::path dataFolder{};   // the city's lines go to {dataFolder}/{pinyin}/
+};
+
+// An extract or a request that cannot be imported; what() is the reason.
+class ImportError : public std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Reads the extract's bus and trolleybus routes, plans their line files
+// (PlanImport) and writes them as the city's folder (WriteCityFolder), in
+// place of its earlier lines; a failure leaves the data folder as it was.
+// `progress` is told the fraction of the extract read. Throws ImportError.
+ImportReport ImportLines(const ImportRequest& request, const std::function<void(double)>& progress);
+
+}  // namespace Osm

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "server/in_process_site.h"
+
+namespace RouteSite {
+
+// The help of the option that names a route site, for every program taking it.
+inline constexpr std::string_view kBaseOptionHelp =
+    "ask the route site at URL (default: $RIDELON_ROUTE_SERVICE_BASE, else the lines on this "
+    "machine)";
+
+// The route site a program's queries go to: the base that --base, the
+// environment or the build names (Query::ChooseSiteBase), else the lines on
+// this machine, served in-process for as long as this object lives.
+class ChosenSite {
+ public:
+  // Throws Query::BadSiteBase for a base that is refused, std::system_error
+  // when the in-process site cannot listen.
+  explicit ChosenSite(std::optional<std::string> givenBase);
+
+  const std::u16string& Base() const { return base_; }
+  bool IsInProcess() const { return inProcess_.has_value(); }
+
+ private:
+  std::optional<Server::InProcessSite> inProcess_;
+  std::u16string base_;
+};
+
+}  // namespace RouteSite

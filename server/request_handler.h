@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Server {
+
+// What a handler answers: an HTTP status and an HTML page.
+struct Response {
+  int status = 200;
+  std::string html;
+};
+
+// Answers a GET or HEAD for a percent-decoded request path. Called only from
+// the event loop that owns it.
+using RequestHandler = std::function<Response(std::string_view path)>;
+
+// Makes one handler per event loop, so that no handler is shared between
+// threads.
+using HandlerFactory = std::function<RequestHandler()>;
+
+}  // namespace Server

@@ -1,0 +1,221 @@
+// The import's rules on small extracts read directly, as XML: which routes
+// become which lines, and what their files hold.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "lines/line_file.h"
+#include "osm/import_plan.h"
+#include "osm/line_import.h"
+#include "osm/osm_routes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCityExtract = RIDELON_CITY_EXTRACT;
+
+// A folder of the test's own (ctest runs tests side by side), emptied first.
+fs::path Scratch() {
+  const fs::path folder =
+      fs::path(::testing::TempDir()) /
+      ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  return folder;
+}
+
+// An extract of the given relations, with nodes 1 to 9 named 站1 … 站9 and
+// tagged as platforms.
+fs::path WriteExtract(const fs::path& folder, const std::string& relations) {
+  std::ostringstream xml;
+  xml << "<?xml version='1.0' encoding='UTF-8'?>\n<osm version='0.6'>\n";
+  for (int id = 1; id <= 9; ++id)
+    xml << "<node id='" << id << "' lat='39.9' lon='116." << id << "' version='1'>"
+        << "<tag k='public_transport' v='platform'/><tag k='name' v='站" << id << "'/></node>\n";
+  xml << relations << "</osm>\n";
+  const fs::path file = folder / "extract.osm";
+  std::ofstream(file) << xml.str();
+  return file;
+}
+
+std::string Route(int id, const std::string& ref, const std::vector<int>& platforms) {
+  std::string xml = "<relation id='" + std::to_string(id) + "' version='1'>";
+  for (const int node : platforms)
+    xml += "<member type='node' ref='" + std::to_string(node) + "' role='platform'/>";
+  return xml + "<tag k='type' v='route'/><tag k='route' v='bus'/><tag k='ref' v='" + ref +
+         "'/></relation>\n";
+}
+
+const Osm::Route* RouteWithId(const Osm::Routes& routes, std::int64_t id) {
+  const auto found = std::ranges::find(routes.routes, id, &Osm::Route::id);
+  return found == routes.routes.end() ? nullptr : &*found;
+}
+
+std::vector<std::string> StopNames(const Osm::Route& route) {
+  std::vector<std::string> names;
+  for (const auto& stop : route.stops) names.push_back(stop.name);
+  return names;
+}
+
+std::string ReadText(const fs::path& file) {
+  std::ostringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+using Names = std::vector<std::string>;
+
+// Stops by role and by tag, names by language, a stop position and platform
+// of one name, unnamed stops, route masters, refused relations.
+TEST(OsmRoutes, ReadsStopsByRoleAndByTagWithTheirNames) {
+  const Osm::Routes routes = Osm::ReadRoutes(kCityExtract, [](double) {});
+  ASSERT_EQ(routes.routes.size(), 6u);  // not the tram, not the route without a ref
+  EXPECT_EQ(routes.skipped, Names{"relation 27: no ref"});
+
+  const Osm::Route* east = RouteWithId(routes, 20);
+  ASSERT_NE(east, nullptr);
+  // name:zh over name, name:zh-Hans over both; node 1 and way 10 are one stop.
+  EXPECT_EQ(StopNames(*east), (Names{"西站", "中街", "东站"}));
+  EXPECT_EQ(east->stops[0].location, "116.3|39.9");
+  EXPECT_EQ(east->unnamedStops, 1u);  // the platform without a name
+  EXPECT_EQ(east->masterId, 30);
+  EXPECT_EQ(east->name, "1路");  // the route master's
+
+  const Osm::Route* trolleybus = RouteWithId(routes, 22);
+  ASSERT_NE(trolleybus, nullptr);
+  EXPECT_TRUE(trolleybus->trolleybus);
+  // Without roles: the member nodes tagged as stops; 路口 is only a name.
+  EXPECT_EQ(StopNames(*trolleybus), (Names{"北门", "南门", "广场"}));
+  EXPECT_EQ(trolleybus->masterId, 0);
+
+  EXPECT_EQ(RouteWithId(routes, 25)->name, "");
+  EXPECT_EQ(RouteWithId(routes, 23)->ref, "2/3");
+}
+
+// A stop by role that never came in the extract counts as one without a name;
+// a member without the role is no stop, come or not.
+TEST(OsmRoutes, CountsStopsByRoleThatNeverCame) {
+  const fs::path folder = Scratch();
+  const Osm::Routes routes = Osm::ReadRoutes(
+      WriteExtract(folder,
+                   "<relation id='40' version='1'><member type='node' ref='1' role='platform'/>"
+                   "<member type='node' ref='99' role='stop'/>"
+                   "<member type='way' ref='98' role='platform'/>"
+                   "<member type='node' ref='97' role=''/>"
+                   "<tag k='type' v='route'/><tag k='route' v='bus'/><tag k='ref' v='9'/>"
+                   "</relation>\n"),
+      [](double) {});
+  ASSERT_EQ(routes.routes.size(), 1u);
+  EXPECT_EQ(StopNames(routes.routes[0]), Names{"站1"});
+  EXPECT_EQ(routes.routes[0].unnamedStops, 2u);
+}
+
+Osm::Route Variant(std::int64_t id, std::size_t stops, std::int64_t master = 0) {
+  Osm::Route route{.id = id, .ref = "7", .masterId = master};
+  for (std::size_t i = 0; i < stops; ++i) route.stops.push_back({"站" + std::to_string(i), ""});
+  return route;
+}
+
+std::vector<std::int64_t> Ids(const Osm::PlannedLine& line) {
+  std::vector<std::int64_t> ids;
+  for (const Osm::Route* route : line.routes) ids.push_back(route->id);
+  return ids;
+}
+
+// The page is the variant with most named stops, whatever its id; ties go to
+// the lowest id; the others follow in the same order.
+TEST(ImportPlan, PutsTheVariantWithMostStopsFirstThenTheLowestId) {
+  Osm::Routes routes;
+  routes.routes = {Variant(5, 2), Variant(9, 3), Variant(3, 2), Variant(1, 1)};
+  const Osm::ImportPlan plan = Osm::PlanImport(routes, "jinan");
+  ASSERT_EQ(plan.lines.size(), 1u);
+  EXPECT_EQ(plan.lines[0].fileName, "7lu.txt");
+  EXPECT_EQ(Ids(plan.lines[0]), (std::vector<std::int64_t>{9, 3, 5, 1}));
+  EXPECT_EQ(plan.report.busLines, 1u);
+  EXPECT_TRUE(plan.report.notes.empty());  // one route master (none) for the ref
+}
+
+// Refs that name one line whatever their case; a ref that cannot name a file
+// and a route without named stops are noted; several route masters for a ref
+// too; nothing is written.
+TEST(ImportPlan, GroupsByTheLineTheAddressNamesAndNotesWhatCannotBeALine) {
+  Osm::Routes routes;
+  routes.routes = {Variant(1, 2, 100), Variant(2, 1, 200), Variant(3, 0), Variant(4, 2),
+                   Variant(5, 1)};
+  routes.routes[2].ref = "k5";
+  routes.routes[3].ref = "K5";
+  routes.routes[4].ref = "../5";
+  routes.routes[4].trolleybus = true;
+  routes.skipped = {"relation 6: no ref"};
+  const Osm::ImportPlan plan = Osm::PlanImport(routes, "jinan");
+  ASSERT_EQ(plan.lines.size(), 2u);
+  EXPECT_EQ(plan.lines[0].fileName, "7lu.txt");
+  EXPECT_EQ(Ids(plan.lines[0]), (std::vector<std::int64_t>{1, 2}));
+  EXPECT_EQ(plan.lines[1].fileName, "K5lu.txt");
+  EXPECT_EQ(Ids(plan.lines[1]), std::vector<std::int64_t>{4});
+  EXPECT_EQ(plan.report.busLines, 2u);
+  EXPECT_EQ(plan.report.trolleybusLines, 0u);
+  EXPECT_EQ(plan.report.notes,
+            (Names{"relation 6: no ref", "relation 3: no named stops",
+                   "relation 5: ref \"../5\" cannot name a line",
+                   "bus 7: 2 routes share the ref; the one with most stops is the page, the "
+                   "others are comments in its file"}));
+}
+
+// The whole import of the city extract: the line files, what they hold, and
+// the report; then bad requests, which leave the folder as it was.
+TEST(ImportLines, WritesTheCityFolderOrNothing) {
+  const fs::path data = Scratch();
+  const Osm::ImportReport report = Osm::ImportLines(
+      {.extract = kCityExtract, .city = "北京", .dataFolder = data}, [](double) {});
+  EXPECT_EQ(report.cityFolder, data / "beijing");
+  EXPECT_EQ(report.busLines, 2u);
+  EXPECT_EQ(report.trolleybusLines, 1u);
+  EXPECT_EQ(report.unnamedStops, 1u);
+
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(data / "beijing"))
+    files.push_back(entry.path().filename().string());
+  std::ranges::sort(files);
+  EXPECT_EQ(files, (Names{"1lu.txt", "1ludianche.txt", "K5lu.txt"}));
+
+  const std::string bus1 = ReadText(data / "beijing" / "1lu.txt");
+  const Lines::LineFile line = Lines::ParseLineFile(bus1);
+  EXPECT_EQ(line.title, "1路");
+  ASSERT_EQ(line.stops.size(), 3u);
+  EXPECT_EQ(line.stops[0].name, "西站");
+  EXPECT_EQ(line.stops[0].location, "116.3|39.9");
+  EXPECT_NE(bus1.find("# also relation 21 (1路): 东站——西站\n"), std::string::npos) << bus1;
+  EXPECT_NE(bus1.find("# also relation 25 (): 南门\n"), std::string::npos) << bus1;
+  EXPECT_EQ(Lines::ParseLineFile(ReadText(data / "beijing" / "K5lu.txt")).stops.size(), 2u);
+
+  const auto refused = [&](Osm::ImportRequest request, const std::string& reason) {
+    request.dataFolder = data;
+    try {
+      Osm::ImportLines(request, [](double) {});
+      ADD_FAILURE() << "imported " << request.extract;
+    } catch (const Osm::ImportError& error) {
+      EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+    }
+  };
+  std::ofstream(data / "notes.osm") << "bus 1: west to east\n";
+  refused({.extract = data / "notes.osm", .city = "北京"}, "cannot read");
+  refused({.extract = data / "missing.osm", .city = "北京"}, "cannot read");
+  refused({.extract = kCityExtract, .city = "圳"}, "--pinyin");
+  refused({.extract = kCityExtract, .city = "北京", .pinyin = "bei jing"}, "Latin letters");
+  refused({.extract = WriteExtract(data, Route(41, "2/3", {1, 2})), .city = "北京"},
+          "no bus or trolleybus routes");
+  EXPECT_EQ(ReadText(data / "beijing" / "1lu.txt"), bus1);
+  fs::remove(data / "notes.osm");
+  fs::remove(data / "extract.osm");
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(data))
+    left.push_back(entry.path().filename().string());
+  EXPECT_EQ(left, Names{"beijing"});  // nothing left beside the city
+}
+
+}  // namespace
