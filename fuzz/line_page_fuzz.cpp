@@ -1,8 +1,10 @@
 // A line file of any bytes, written into a page and read back the way the tool
-// reads pages: the stop list is the file's stop names and locations, in order,
-// kept by the same double-byte filter; nothing in a file can end the records
-// early or add to them.
+// reads pages: the stop list is the file's stop names in display form, in
+// order, kept by the same double-byte filter, so that a name all of whose
+// display form code page 936 writes with two bytes comes back whole; nothing
+// in a name or a location can end the records early, add to them or show.
 #include "fuzz/fuzz_input.h"
+#include "lines/display_form.h"
 #include "lines/line_file.h"
 #include "lines/line_page.h"
 #include "pinyin/char_code.h"
@@ -11,22 +13,18 @@
 
 namespace {
 
-// What the extraction keeps of the records' fields: "," between fields and
-// records, then only what code page 936 writes with two bytes; found when
-// anything was kept, even if only the final "—" that is then dropped.
+// Each name's display form as the filter keeps it, a "—" for the comma after
+// it and one for the comma between records; found when anything was kept,
+// even if only the final "—" that is then dropped.
 Query::StationList Expected(const Lines::LineFile& line) {
   std::u16string kept;
   for (std::size_t i = 0; i < line.stops.size(); ++i) {
-    const std::u16string fields = Web::FromUtf8(line.stops[i].name) + u"," +
-                                  Web::FromUtf8(line.stops[i].location) +
-                                  (i + 1 < line.stops.size() ? u"," : u"");
-    for (const char16_t c : fields) {
-      const char16_t unit = c == u',' ? u'\u2014' : c;
+    for (const char16_t unit : Web::FromUtf8(Lines::DisplayForm(line.stops[i].name)))
       if (Pinyin::IsDoubleByte(Pinyin::CharCode(unit))) kept += unit;
-    }
+    kept += i + 1 < line.stops.size() ? u"——" : u"—";
   }
   if (kept.empty()) return {};
-  if (kept.back() == u'\u2014') kept.pop_back();
+  kept.pop_back();
   return {true, kept};
 }
 

@@ -9,10 +9,17 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kFileSuffix = ".txt";
+constexpr std::size_t kMaxFileNameBytes = 255;  // NAME_MAX of Linux file systems
 
+// A designation, then the suffix of its kind, in a file name that fits.
 bool SafeLine(std::string_view line) {
   if (line.empty() || line[0] == '.') return false;
-  if (!line.ends_with(kBusSuffix) && !line.ends_with(kTrolleybusSuffix)) return false;
+  if (line.size() + kFileSuffix.size() > kMaxFileNameBytes) return false;
+  const auto designated = [line](std::string_view suffix) {
+    return line.ends_with(suffix) &&
+           line.substr(0, line.size() - suffix.size()).find_first_not_of(' ') != line.npos;
+  };
+  if (!designated(kBusSuffix) && !designated(kTrolleybusSuffix)) return false;
   return std::all_of(line.begin(), line.end(), [](char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 0x20 && c != '/' && c != '\\' && byte != 0x7F;

@@ -9,8 +9,9 @@
 // one place that knows the address's fixed words:
 //   "/{city}/xianlu/{LINE}lu/"         is "{city}/{LINE}lu.txt"         (bus)
 //   "/{city}/xianlu/{LINE}ludianche/"  is "{city}/{LINE}ludianche.txt"  (trolleybus)
-// A city is plain Latin letters; a line may hold anything but path
-// separators, control characters or a leading dot.
+// A city is plain Latin letters; a line is a designation (not only spaces)
+// that holds anything but path separators, control characters or a leading
+// dot, in a file name of at most 255 bytes.
 namespace Lines {
 
 enum class VehicleKind { Bus, Trolleybus };

@@ -1,10 +1,70 @@
 #include "lines/line_file.h"
 
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace Lines {
+
+namespace {
+
+constexpr char kComment = '#';
+constexpr char kEscape = '\\';
+
+}  // namespace
+
+std::string WithoutControls(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    // C1 controls are U+0080–U+009F: 0xC2 0x80 to 0xC2 0x9F in UTF-8.
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                    (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+    if (byte < 0x20 || byte == 0x7F || c1) {
+      out += ' ';
+      i += c1 ? 1 : 0;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+LineFile ParseLineFile(std::string_view text) {
+  LineFile line;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view row = text.substr(0, end);
+    text.remove_prefix(end == text.npos ? text.size() : end + 1);
+    if (row.ends_with('\r')) row.remove_suffix(1);
+    if (row.empty()) continue;
+    if (row[0] == kComment) {
+      const auto title = row.find_first_not_of("# ");
+      if (line.title.empty() && title != row.npos) line.title = WithoutControls(row.substr(title));
+      continue;
+    }
+    if (row[0] == kEscape) row.remove_prefix(1);
+    const auto tab = row.find('\t');
+    line.stops.push_back({WithoutControls(row.substr(0, tab)),
+                          tab == row.npos ? "" : WithoutControls(row.substr(tab + 1))});
+  }
+  return line;
+}
+
+std::string LineFileText(const LineFile& line, const std::vector<std::string>& comments) {
+  std::string text;
+  text.append("# ").append(WithoutControls(line.title)).append("\n");
+  for (const std::string& comment : comments)
+    text.append("# ").append(WithoutControls(comment)).append("\n");
+  for (const LineFile::Stop& stop : line.stops) {
+    const std::string name = WithoutControls(stop.name);
+    if (name.starts_with(kComment) || name.starts_with(kEscape) || name.empty()) text += kEscape;
+    text += name;
+    if (!stop.location.empty()) text.append("\t").append(WithoutControls(stop.location));
+    text += '\n';
+  }
+  return text;
+}
 
 LineFile ReadLineFile(const std::filesystem::path& file) {
   std::error_code error;
@@ -18,24 +78,6 @@ LineFile ReadLineFile(const std::filesystem::path& file) {
   if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
     throw std::runtime_error("cannot read " + file.string());
   return ParseLineFile(text);
-}
-
-LineFile ParseLineFile(std::string_view text) {
-  LineFile line;
-  std::istringstream in{std::string(text)};
-  std::string row;
-  while (std::getline(in, row)) {
-    if (!row.empty() && row.back() == '\r') row.pop_back();
-    if (row.empty()) continue;
-    if (row[0] == '#') {
-      const auto title = row.find_first_not_of("# ");
-      if (line.title.empty() && title != std::string::npos) line.title = row.substr(title);
-      continue;
-    }
-    const auto tab = row.find('\t');
-    line.stops.push_back({row.substr(0, tab), tab == row.npos ? "" : row.substr(tab + 1)});
-  }
-  return line;
 }
 
 }  // namespace Lines

@@ -8,8 +8,11 @@
 
 namespace Lines {
 
-// One line of the route site, as its file holds it: the first comment line is
-// the title, every other non-empty line a stop, "name" or "name<TAB>location".
+// One line of the route site, as its file holds it (site/data/README.md):
+// the first comment line ("# …") is the title, every other non-empty line a
+// stop, "name" or "name<TAB>location". A stop line starting with "\" has it
+// dropped, so that "\#1号门" is the stop "#1号门". Control characters (C0, C1,
+// DEL) in a name or location read as a space.
 struct LineFile {
   struct Stop {
     std::string name;
@@ -25,6 +28,13 @@ inline constexpr std::uintmax_t kMaxLineFileBytes = 1u << 20;
 
 // The lines of a line file's text.
 LineFile ParseLineFile(std::string_view text);
+
+// The text of a line file that reads back as `line`, with `comments` as
+// comment lines after the title. Control characters become spaces, here too.
+std::string LineFileText(const LineFile& line, const std::vector<std::string>& comments);
+
+// `text` with each control character (C0, C1 and DEL) replaced by a space.
+std::string WithoutControls(std::string_view text);
 
 // Reads a line file; throws std::runtime_error, with the reason, when it cannot
 // be read or is over the size limit.

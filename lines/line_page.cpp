@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "lines/display_form.h"
+
 namespace Lines {
 
 namespace {
@@ -43,16 +45,14 @@ std::string EscapeHtml(std::string_view text) {
   return out;
 }
 
-// Inside the script's single-quoted strings; the record markers must not be
-// forged by a stop name either.
-std::string EscapeScript(std::string_view text) {
+// A location as the records carry it: only what coordinates are written
+// with, so that nothing in it can be read as part of a stop.
+std::string LocationForm(std::string_view location) {
   std::string out;
-  for (const char c : text) {
-    if (c == '\'' || c == '\\') out += '\\';
-    // A space, not nothing: dropping a byte could join the broken UTF-8 on
-    // either side of it into a character the file never had.
-    out += c == '}' || c == ']' || c == '<' || c == '\n' || c == '\r' ? ' ' : c;
-  }
+  for (const char c : location)
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
+        c == '|' || c == '-' || c == '+')
+      out += c;
   return out;
 }
 
@@ -67,8 +67,8 @@ std::string LinePage(const LineFile& line) {
     page << "<li>" << EscapeHtml(stop.name) << "</li>\n";
   page << "</ol>\n<script>\nvar line = {stations:[";
   for (std::size_t i = 0; i < line.stops.size(); ++i) {
-    page << (i ? "," : "") << "{name:'" << EscapeScript(line.stops[i].name) << "',strlatlon:'"
-         << EscapeScript(line.stops[i].location) << "'}";
+    page << (i ? "," : "") << "{name:'" << DisplayForm(line.stops[i].name) << "',strlatlon:'"
+         << LocationForm(line.stops[i].location) << "'}";
   }
   page << "]};\n</script>\n</body></html>\n";
   return page.str();

@@ -35,40 +35,58 @@ FileStamp Stamp(const fs::path& file) {
           static_cast<long long>(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec};
 }
 
+bool IsFolder(const fs::path& path) {
+  std::error_code error;
+  return fs::is_directory(path, error);
+}
+
 }  // namespace
 
 PageCache::PageCache(std::vector<fs::path> dataFolders, Log log)
     : dataFolders_(std::move(dataFolders)), log_(std::move(log)) {}
 
-std::optional<fs::path> PageCache::LineFileFor(std::string_view path) const {
+std::optional<PageCache::Located> PageCache::Locate(std::string_view path) const {
   const auto relative = LineFileName(path);
   if (!relative) return std::nullopt;
+  Located located;
   for (const fs::path& folder : dataFolders_) {
-    const fs::path file = folder / *relative;
+    const fs::path cityFolder = folder / relative->parent_path();
+    if (!IsFolder(cityFolder)) {
+      located.earlierCityFolders.push_back(cityFolder);
+      continue;
+    }
+    located.file = folder / *relative;
     std::error_code error;
-    if (fs::exists(fs::symlink_status(file, error)) && RegularFileInside(file, folder)) return file;
+    if (fs::exists(fs::symlink_status(located.file, error)) &&
+        RegularFileInside(located.file, folder))
+      return located;
+    return std::nullopt;  // the city is this folder's
   }
   return std::nullopt;
+}
+
+bool PageCache::Current(const Cached& cached) {
+  return Stamp(cached.file) == cached.stamp &&
+         std::none_of(cached.earlierCityFolders.begin(), cached.earlierCityFolders.end(), IsFolder);
 }
 
 Page PageCache::Answer(std::string_view path) {
   // The common case: a page already built from a file that has not changed
   // costs one stat.
-  if (const auto cached = pages_.find(path);
-      cached != pages_.end() && Stamp(cached->second.file) == cached->second.stamp)
+  if (const auto cached = pages_.find(path); cached != pages_.end() && Current(cached->second))
     return {200, cached->second.page};
 
-  const auto file = LineFileFor(path);
-  if (!file) {
+  auto located = Locate(path);
+  if (!located) {
     if (const auto stale = pages_.find(path); stale != pages_.end()) pages_.erase(stale);
     return {404, NotFoundPage(path)};
   }
   try {
-    const FileStamp stamp = Stamp(*file);
-    LineFile line = ReadLineFile(*file);
-    if (line.title.empty()) line.title = file->stem().string();
+    const FileStamp stamp = Stamp(located->file);
+    LineFile line = ReadLineFile(located->file);
+    if (line.title.empty()) line.title = located->file.stem().string();
     Cached& cached = pages_[std::string(path)];
-    cached = {*file, stamp, LinePage(line)};
+    cached = {located->file, stamp, std::move(located->earlierCityFolders), LinePage(line)};
     return {200, cached.page};
   } catch (const std::exception& error) {
     pages_.erase(std::string(path));

@@ -1,12 +1,10 @@
 #include "osm/city_folder.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <stdexcept>
 
+#include "lines/line_file.h"
+#include "osm/folder_swap.h"
 #include "osm/on_every_core.h"
 
 namespace Osm {
@@ -21,44 +19,45 @@ std::string JoinStops(const Route& route) {
   return joined;
 }
 
-// The line file: the title, where the data comes from, the page's stops, and
-// every other variant as a comment.
-void WriteLineFile(const fs::path& file, const std::vector<const Route*>& routes) {
-  const Route& page = *routes.front();
+void WriteFile(const fs::path& file, const std::string& text) {
   std::ofstream out(file, std::ios::binary);
-  out << "# " << (page.name.empty() ? page.ref : page.name) << '\n'
-      << "# OpenStreetMap relation " << page.id << " (© OpenStreetMap contributors, ODbL)\n";
-  for (const auto& stop : page.stops)
-    out << stop.name << (stop.location.empty() ? "" : "\t" + stop.location) << '\n';
-  for (std::size_t i = 1; i < routes.size(); ++i)
-    out << "# also relation " << routes[i]->id << " (" << routes[i]->name
-        << "): " << JoinStops(*routes[i]) << '\n';
-  if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
+  if (!(out << text).flush()) throw std::runtime_error("cannot write " + file.string());
 }
 
-// Puts `fresh` in place of `target` in one step when both exist.
-void SwapIn(const fs::path& fresh, const fs::path& target) {
-  if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
-    fs::remove_all(fresh);  // now the earlier lines
-    return;
-  }
-  fs::rename(fresh, target);
+// The line file: the title, where the data comes from and every other variant
+// as comments, and the page's stops.
+std::string LineFileOf(const std::vector<const Route*>& routes) {
+  const Route& page = *routes.front();
+  Lines::LineFile line{page.name.empty() ? page.ref : page.name, {}};
+  for (const auto& stop : page.stops) line.stops.push_back({stop.name, stop.location});
+  std::vector<std::string> comments{"OpenStreetMap relation " + std::to_string(page.id) +
+                                    " (© OpenStreetMap contributors, ODbL)"};
+  for (std::size_t i = 1; i < routes.size(); ++i)
+    comments.push_back("also relation " + std::to_string(routes[i]->id) + " (" + routes[i]->name +
+                       "): " + JoinStops(*routes[i]));
+  return Lines::LineFileText(line, comments);
 }
 
 }  // namespace
 
 fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& dataFolder,
-                         const std::string& cityPinyin) {
+                         const std::string& cityPinyin, const std::string& cityName) {
   std::error_code error;
   fs::create_directories(dataFolder, error);
   const fs::path cityFolder = dataFolder / cityPinyin;
-  const fs::path fresh = dataFolder / ("." + cityPinyin + ".import-" + std::to_string(::getpid()));
+  // A link to a folder is an earlier import's other name for a city: replaced.
+  if (fs::exists(fs::symlink_status(cityFolder, error)) && !fs::is_directory(cityFolder, error))
+    throw std::runtime_error(cityFolder.string() +
+                             " is a file, not a folder of lines: move it away first");
+  RemoveLeftoversBeside(cityFolder, "import");
+  const fs::path fresh = FolderBeside(cityFolder, "import");
   try {
     fs::remove_all(fresh);
     fs::create_directory(fresh);
+    WriteFile(fresh / kCityNameFile, Lines::WithoutControls(cityName) + "\n");
     // Creating a thousand files is mostly the kernel's work, which cores share.
     ForEachOnEveryCore(std::span(lines), [&fresh](const PlannedLine& line) {
-      WriteLineFile(fresh / line.fileName, line.routes);
+      WriteFile(fresh / line.fileName, LineFileOf(line.routes));
     });
     SwapIn(fresh, cityFolder);
   } catch (...) {
@@ -66,6 +65,19 @@ fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& 
     throw;
   }
   return cityFolder;
+}
+
+bool LinkCity(const fs::path& dataFolder, const std::string& alias, const std::string& cityPinyin) {
+  const fs::path link = dataFolder / alias;
+  std::error_code error;
+  const auto status = fs::symlink_status(link, error);
+  if (fs::exists(status) && !fs::is_symlink(status)) return false;
+  // A new link beside it, renamed over it: the alias is never missing.
+  const fs::path fresh = FolderBeside(link, "link");
+  fs::remove(fresh, error);
+  fs::create_directory_symlink(cityPinyin, fresh);
+  fs::rename(fresh, link);
+  return true;
 }
 
 }  // namespace Osm

@@ -4,7 +4,9 @@
 #include <map>
 #include <set>
 
+#include "lines/display_form.h"
 #include "lines/line_address.h"
+#include "pinyin/char_code.h"
 #include "query/query_url.h"
 #include "web/text_codec.h"
 
@@ -26,6 +28,25 @@ std::optional<std::string> FileNameOf(const Route& route, const std::u16string& 
       Web::ToUtf8(u"/" + Query::LinePath(kind, cityPinyin, Web::FromUtf8(route.ref))));
   if (!file) return std::nullopt;
   return file->filename().string();
+}
+
+// Whether a query shows `name` whole: whether code page 936 writes every
+// character of its display form with two bytes.
+bool ShownWhole(const std::string& name) {
+  const std::u16string shown = Web::FromUtf8(Lines::DisplayForm(name));
+  return std::ranges::all_of(
+      shown, [](char16_t unit) { return Pinyin::IsDoubleByte(Pinyin::CharCode(unit)); });
+}
+
+void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, ImportReport& report) {
+  std::set<std::string_view> names;
+  for (const PlannedLine& line : lines)
+    for (const auto& stop : line.routes.front()->stops)
+      if (!ShownWhole(stop.name)) names.insert(stop.name);
+  if (!names.empty())
+    report.notes.push_back(
+        "stop names with characters a query cannot show: " + std::to_string(names.size()) +
+        ", e.g. \"" + std::string(*names.begin()) + "\"");
 }
 
 void CountLines(const std::vector<PlannedLine>& lines, ImportReport& report) {
@@ -72,6 +93,7 @@ ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin) {
     plan.lines.push_back({fileName, std::move(lineRoutes)});
   }
   CountLines(plan.lines, report);
+  NoteNamesNotShownWhole(plan.lines, report);
   return plan;
 }
 

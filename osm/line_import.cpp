@@ -9,11 +9,15 @@ namespace Osm {
 
 namespace {
 
+// The city as a query composes it from what the user types.
+std::string TypedCityPinyin(const ImportRequest& request) {
+  return Web::ToUtf8(Query::CityPinyin(Web::FromUtf8(request.city)));
+}
+
 // The folder the city's lines go to: the --pinyin given, else the
 // romanisation the query composes with. Throws ImportError.
 std::string CityFolderName(const ImportRequest& request) {
-  std::string pinyin = request.pinyin ? *request.pinyin
-                                      : Web::ToUtf8(Query::CityPinyin(Web::FromUtf8(request.city)));
+  std::string pinyin = request.pinyin ? *request.pinyin : TypedCityPinyin(request);
   if (pinyin.empty())
     throw ImportError("\"" + request.city +
                       "\" romanises to nothing: give its pinyin with --pinyin");
@@ -38,7 +42,12 @@ ImportReport ImportLines(const ImportRequest& request,
     throw ImportError("no bus or trolleybus routes with a ref and named stops in " +
                       request.extract.string());
   try {
-    plan.report.cityFolder = WriteCityFolder(plan.lines, request.dataFolder, pinyin);
+    plan.report.cityFolder = WriteCityFolder(plan.lines, request.dataFolder, pinyin, request.city);
+    // Typing the city's name must find it too, when it romanises to another pinyin.
+    const std::string typed = TypedCityPinyin(request);
+    if (typed != pinyin && Lines::IsCityName(typed) && !LinkCity(request.dataFolder, typed, pinyin))
+      plan.report.notes.push_back("\"" + request.city + "\" romanises to \"" + typed +
+                                  "\", which holds other lines: type " + pinyin + " to find these");
   } catch (const std::exception& failure) {
     throw ImportError(failure.what());
   }

@@ -27,7 +27,8 @@ bool IsStopRole(std::string_view role) {
 bool IsTaggedStop(const osmium::TagList& tags) {
   return tags.has_tag("public_transport", "platform") ||
          tags.has_tag("public_transport", "stop_position") || tags.has_tag("highway", "bus_stop") ||
-         tags.has_tag("highway", "platform") || tags.has_tag("railway", "tram_stop");
+         tags.has_tag("highway", "platform") || tags.has_tag("railway", "tram_stop") ||
+         tags.has_tag("amenity", "bus_station");
 }
 
 std::string NameOf(const osmium::TagList& tags) {
@@ -93,20 +94,17 @@ class RouteCollector {
     if (tags.has_tag("type", "route_master")) {
       for (const auto& member : relation.members())
         if (member.type() == osmium::item_type::relation)
-          masters_[member.ref()] = {relation.id(), tags["name"] ? tags["name"] : ""};
+          masters_[member.ref()] = {relation.id(), tags.get_value_by_key("name", ""),
+                                    tags.get_value_by_key("ref", "")};
       return;
     }
     if (!IsBusOrTrolleybusRoute(tags)) return;
-    const char* ref = tags["ref"];
-    if (ref == nullptr || *ref == '\0') {
-      skipped_.push_back("relation " + std::to_string(relation.id()) + ": no ref");
-      return;
-    }
+    // A route without a ref of its own may take its route master's.
     Collected& route = routes_.emplace_back();
     route.osm.id = relation.id();
     route.osm.trolleybus = tags.has_tag("route", "trolleybus");
-    route.osm.ref = ref;
-    route.osm.name = tags["name"] ? tags["name"] : "";
+    route.osm.ref = tags.get_value_by_key("ref", "");
+    route.osm.name = tags.get_value_by_key("name", "");
     route.byRoles = std::ranges::any_of(
         relation.members(), [](const auto& member) { return IsStopRole(member.role()); });
     for (const auto& member : relation.members()) {
@@ -128,9 +126,15 @@ class RouteCollector {
   }
 
   Routes Result() && {
-    Routes result{{}, std::move(skipped_)};
+    Routes result;
     result.routes.reserve(routes_.size());
-    for (Collected& route : routes_) result.routes.push_back(Complete(std::move(route)));
+    for (Collected& route : routes_) {
+      Route complete = Complete(std::move(route));
+      if (complete.ref.empty())
+        result.skipped.push_back("relation " + std::to_string(complete.id) + ": no ref");
+      else
+        result.routes.push_back(std::move(complete));
+    }
     return result;
   }
 
@@ -143,9 +147,11 @@ class RouteCollector {
 
   Route Complete(Collected route) const {
     Route& osm = route.osm;
+    // Riders know a line by its route master's ref: "C.A.M. 6" under "6" is line 6.
     if (const auto master = masters_.find(osm.id); master != masters_.end()) {
       osm.masterId = master->second.id;
       if (!master->second.name.empty()) osm.name = master->second.name;
+      if (!master->second.ref.empty()) osm.ref = master->second.ref;
     }
     for (const auto& [members, slot] : route.members) {
       const MemberFacts* facts = members ? members->Find(slot) : nullptr;
@@ -167,10 +173,10 @@ class RouteCollector {
   struct Master {
     std::int64_t id;
     std::string name;
+    std::string ref;
   };
   std::map<std::int64_t, Master> masters_;  // by member route
   std::vector<Collected> routes_;
-  std::vector<std::string> skipped_;
   WantedMembers nodes_;
   WantedMembers ways_;
 };

@@ -82,9 +82,15 @@ int Import(const Arguments& arguments, Streams& io) {
 
 int Export(const Arguments& arguments, Streams& io) {
   const std::filesystem::path out = arguments.Required("--out");
-  const std::size_t pages = Osm::ExportPages(DataFolders(arguments), out);
-  io.out << pages << " line pages written under " << out.string() << '\n';
-  return 0;
+  Osm::ExportReport report;
+  try {
+    report = Osm::ExportPages(DataFolders(arguments), out);
+  } catch (const std::exception& error) {
+    throw UsageError(error.what());
+  }
+  io.out << report.pages << " line pages written under " << out.string() << '\n';
+  for (const std::string& problem : report.problems) io.err << "ridelon-site: " << problem << '\n';
+  return report.problems.empty() ? 0 : 2;
 }
 
 int Serve(const Arguments& arguments, Streams& io) {
@@ -159,7 +165,7 @@ const CommandLine::Program kProgram{
           .run = Import},
          {.name = "export",
           .summary = "write every line's page as a static file, "
-                     "DIR/{city}/xianlu/{LINE}lu/index.html",
+                     "DIR/{city}/xianlu/{LINE}lu/index.html, in place of what DIR held",
           .options = {kData,
                       {.name = "--out",
                        .valueName = "DIR",

@@ -64,21 +64,63 @@ TEST(PageCache, AnswersOnlyLineAddressesOfExistingFiles) {
     EXPECT_EQ(site.Answer(path).status, 404) << path;
 }
 
-TEST_F(PageCacheTest, KeepsStopNamesFromForgingTheRecordMarkers) {
-  Write("jinan/1lu.txt", "东'}]}站\n西\\门\t1,2\n");
-  const std::string page = Answer("/jinan/xianlu/1lu/").html;
-  EXPECT_NE(page.find("{name:'东\\'   站',strlatlon:''},{name:'西\\\\门'"), std::string::npos)
-      << page;
-  const auto stations = Query::ExtractStationList(Web::FromUtf8(page));
-  EXPECT_EQ(stations.stops, u"东站——西门—");  // the last dash is the comma in "1,2"
-
-  // A bracket or a brace alone ends no record and no list.
-  for (const char* name : {"甲]乙", "甲}乙", "甲]}乙"}) {
-    Write("jinan/2lu.txt", std::string(name) + "\n丙\n");
-    EXPECT_EQ(Query::ExtractStationList(Web::FromUtf8(Answer("/jinan/xianlu/2lu/").html)).stops,
-              u"甲乙——丙")
-        << name;
+// Names hold digits, Latin letters, spaces and punctuation: the records
+// carry them in display form, which the extraction keeps whole, one stop per
+// name; the list shown on the page keeps them as they are.
+TEST_F(PageCacheTest, ShowsEveryStopNameWholeThroughTheExtraction) {
+  const std::pair<const char*, std::u16string_view> names[] = {
+      {"地铁4号线北宫门", u"地铁４号线北宫门"},
+      {"798艺术区", u"７９８艺术区"},
+      {"首都机场T3航站楼", u"首都机场Ｔ３航站楼"},
+      {"五道口,东", u"五道口，东"},
+      {"Princesse Stéphanie", u"Ｐｒｉｎｃｅｓｓｅ　Ｓｔéｐｈａｎｉｅ"},
+      {"Émile-Zola (Nord)", u"Ｅｍｉｌｅ－Ｚｏｌａ　（Ｎｏｒｄ）"},
+      {"东'}]}站\\", u"东＇｝］｝站＼"},
+      {"甲]乙", u"甲］乙"},
+      {"[{name:'丙'}]}", u"［｛ｎａｍｅ：＇丙＇｝］｝"},
+  };
+  std::string file;
+  std::u16string expected;
+  for (const auto& [name, shown] : names) {
+    file += std::string(name) + "\t116.3|39.9\n";
+    expected += (expected.empty() ? u"" : u"——") + std::u16string(shown);
   }
+  Write("jinan/1lu.txt", file);
+  const std::string page = Answer("/jinan/xianlu/1lu/").html;
+  EXPECT_EQ(Query::ExtractStationList(Web::FromUtf8(page)).stops, expected) << page;
+  EXPECT_NE(page.find("<li>五道口,东</li>"), std::string::npos) << page;
+  EXPECT_NE(page.find("<li>Princesse Stéphanie</li>"), std::string::npos) << page;
+  EXPECT_NE(page.find("strlatlon:'116.3|39.9'"), std::string::npos) << page;
+}
+
+// A hand-written file is read by the import's rules: control characters are
+// spaces, "\#" starts a stop named with "#", and a location shows nothing of
+// what it holds besides coordinates.
+TEST_F(PageCacheTest, ReadsHandWrittenFilesByTheFileRules) {
+  Write("jinan/1lu.txt",
+        "# 1路\x1b[31m\n\\#3号门\n\\\\站\n甲\x01乙\x7f丙\xc2\x85丁\n戊\t1,2\t东站'}]}\n# 注释站\n");
+  const Lines::LineFile line = Lines::ReadLineFile(data / "jinan" / "1lu.txt");
+  EXPECT_EQ(line.title, "1路 [31m");
+  ASSERT_EQ(line.stops.size(), 4u);
+  EXPECT_EQ(line.stops[0].name, "#3号门");
+  EXPECT_EQ(line.stops[1].name, "\\站");
+  EXPECT_EQ(line.stops[2].name, "甲 乙 丙 丁");
+  EXPECT_EQ(line.stops[3].location, "1,2 东站'}]}");
+  EXPECT_EQ(Query::ExtractStationList(Web::FromUtf8(Answer("/jinan/xianlu/1lu/").html)).stops,
+            u"＃３号门——＼站——甲　乙　丙　丁——戊");
+
+  // What the writer writes reads back the same, whatever the names hold.
+  const Lines::LineFile hostile{"标题\n注入站",
+                                {{"#井", ""}, {"\\斜", "1|2"}, {"甲\n乙\t丙", "3|4"}, {"", ""}}};
+  const Lines::LineFile read = Lines::ParseLineFile(Lines::LineFileText(hostile, {"说明\n注入站"}));
+  EXPECT_EQ(read.title, "标题 注入站");
+  ASSERT_EQ(read.stops.size(), 4u);
+  EXPECT_EQ(read.stops[0].name, "#井");
+  EXPECT_EQ(read.stops[1].name, "\\斜");
+  EXPECT_EQ(read.stops[1].location, "1|2");
+  EXPECT_EQ(read.stops[2].name, "甲 乙 丙");
+  EXPECT_EQ(read.stops[2].location, "3|4");
+  EXPECT_EQ(read.stops[3].name, "");
 }
 
 // Odd but valid files serve; files that cannot be served answer 500 and say
@@ -104,6 +146,30 @@ TEST_F(PageCacheTest, ServesOnlyReadableRegularFilesInsideTheDataFolder) {
   Write("jinan/real.txt", "东站\n");
   fs::create_symlink("real.txt", data / "jinan" / "5lu.txt");
   EXPECT_EQ(Answer("/jinan/xianlu/5lu/").status, 200);
+}
+
+// The first data folder with a folder for a city has all of that city's
+// lines: once the user has the city, its sample lines are gone, at once,
+// however often they were asked for before.
+TEST_F(PageCacheTest, TheUsersCityReplacesItsSampleLinesAtOnce) {
+  fs::create_directories(data / "sample" / "jinan");
+  fs::create_directories(data / "sample" / "beijing");
+  Write("sample/jinan/K55lu.txt", "示例站\n");
+  Write("sample/jinan/1lu.txt", "示例站\n");
+  Write("sample/beijing/1lu.txt", "北京站\n");
+  Lines::PageCache pages({data / "user", data / "sample"}, [](std::string_view) {});
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(pages.Answer("/jinan/xianlu/K55lu/").status, 200);
+  EXPECT_NE(pages.Answer("/jinan/xianlu/1lu/").html.find("示例站"), std::string::npos);
+
+  fs::create_directories(data / "user" / "jinan");
+  Write("user/jinan/1lu.txt", "用户站\n");
+  EXPECT_EQ(pages.Answer("/jinan/xianlu/K55lu/").status, 404);
+  EXPECT_NE(pages.Answer("/jinan/xianlu/1lu/").html.find("用户站"), std::string::npos);
+  EXPECT_EQ(pages.Answer("/beijing/xianlu/1lu/").status, 200);  // other cities as they were
+
+  fs::remove_all(data / "user" / "jinan");
+  EXPECT_NE(pages.Answer("/jinan/xianlu/1lu/").html.find("示例站"), std::string::npos);
+  EXPECT_EQ(pages.Answer("/jinan/xianlu/K55lu/").status, 200);
 }
 
 TEST_F(PageCacheTest, RebuildsAPageWhenItsFileChangesAndForgetsItWhenItGoes) {

@@ -8,15 +8,20 @@
 #include <sstream>
 
 #include "lines/line_file.h"
+#include "lines/page_cache.h"
 #include "osm/import_plan.h"
 #include "osm/line_import.h"
 #include "osm/osm_routes.h"
+#include "query/query_url.h"
+#include "query/station_list.h"
+#include "web/text_codec.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCityExtract = RIDELON_CITY_EXTRACT;
+const fs::path kCityExtract = fs::path(RIDELON_OSM_DATA) / "city.osm";
+const fs::path kHostileExtract = fs::path(RIDELON_OSM_DATA) / "hostile.osm";
 
 // A folder of the test's own (ctest runs tests side by side), emptied first.
 fs::path Scratch() {
@@ -181,7 +186,8 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   for (const auto& entry : fs::directory_iterator(data / "beijing"))
     files.push_back(entry.path().filename().string());
   std::ranges::sort(files);
-  EXPECT_EQ(files, (Names{"1lu.txt", "1ludianche.txt", "K5lu.txt"}));
+  EXPECT_EQ(files, (Names{".city", "1lu.txt", "1ludianche.txt", "K5lu.txt"}));
+  EXPECT_EQ(ReadText(data / "beijing" / ".city"), "北京\n");  // the city as the user typed it
 
   const std::string bus1 = ReadText(data / "beijing" / "1lu.txt");
   const Lines::LineFile line = Lines::ParseLineFile(bus1);
@@ -216,6 +222,107 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   for (const auto& entry : fs::directory_iterator(data))
     left.push_back(entry.path().filename().string());
   EXPECT_EQ(left, Names{"beijing"});  // nothing left beside the city
+}
+
+Lines::Page Answer(const fs::path& data, std::string_view path) {
+  return Lines::PageCache({data}, [](std::string_view) {}).Answer(path);
+}
+
+// Names that try to forge a line file come back as one stop each, with
+// spaces for their control characters; coordinates are only what the import
+// computed; the page shows every name whole but the one with characters code
+// page 936 cannot write, which the report names.
+TEST(ImportLines, WritesWhatTheExtractHeldAndNothingMore) {
+  const fs::path data = Scratch();
+  const Osm::ImportReport report = Osm::ImportLines(
+      {.extract = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
+  const Lines::LineFile line = Lines::ReadLineFile(data / "beijing" / "5lu.txt");
+  EXPECT_EQ(line.title, "5路 注入站");
+  ASSERT_EQ(line.stops.size(), 5u);
+  EXPECT_EQ(line.stops[0].name, "乙站 注入站");
+  EXPECT_EQ(line.stops[1].name, "#3号门");
+  EXPECT_EQ(line.stops[2].name, "甲 乙");
+  EXPECT_EQ(line.stops[2].location, "116.33|39.93");
+  EXPECT_EQ(line.stops[3].name, "Princesse Stéphanie");
+  const auto shown =
+      Query::ExtractStationList(Web::FromUtf8(Answer(data, "/beijing/xianlu/5lu/").html)).stops;
+  EXPECT_TRUE(shown.starts_with(
+      u"乙站　注入站——＃３号门——甲　乙——Ｐｒｉｎｃｅｓｓｅ　Ｓｔéｐｈａｎｉｅ——Ｓ"))
+      << Web::ToUtf8(shown);
+  EXPECT_NE(std::ranges::find(report.notes,
+                              "stop names with characters a query cannot show: 1, e.g. "
+                              "\"Straße 🚌\""),
+            report.notes.end());
+
+  // The route master's name, with its newline, is the title of line 6, and
+  // no comment line holds a stop.
+  const std::string six = ReadText(data / "beijing" / "6lu.txt");
+  EXPECT_EQ(Lines::ParseLineFile(six).title, "Bus 6 注入站");
+  EXPECT_EQ(six.find("\n注入站"), std::string::npos) << six;
+}
+
+// A route is a direction of its route master's line, whatever its own ref;
+// a bus station is a stop of a route without roles; refs that no file can
+// take, or only spaces, are skipped with the relation named.
+TEST(ImportLines, GroupsRoutesAsRidersKnowTheLines) {
+  const fs::path data = Scratch();
+  const Osm::ImportReport report = Osm::ImportLines(
+      {.extract = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
+  EXPECT_EQ(report.busLines, 3u);  // 5, 6 and 7
+  EXPECT_EQ(report.trolleybusLines, 0u);
+  const std::string six = ReadText(data / "beijing" / "6lu.txt");
+  const Lines::LineFile line = Lines::ParseLineFile(six);
+  ASSERT_EQ(line.stops.size(), 2u);
+  EXPECT_EQ(line.stops[0].name, "中街");  // relation 11, C.A.M. 6, the lower id of a tie
+  EXPECT_NE(six.find("# also relation 12 (Bus 6 注入站): 汽车总站——中街\n"), std::string::npos)
+      << six;
+  EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "7lu.txt").stops.size(), 1u);
+  for (const std::string relation : {"14", "15", "16"})
+    EXPECT_EQ(std::ranges::count_if(report.notes,
+                                    [&](const std::string& note) {
+                                      return note.starts_with("relation " + relation + ": ref") &&
+                                             note.ends_with("cannot name a line");
+                                    }),
+              1)
+        << relation;
+  for (const auto& entry : fs::directory_iterator(data / "beijing"))
+    EXPECT_LE(entry.path().filename().string().size(), 255u);
+}
+
+// A city imported under a pinyin of its own is found by that pinyin and by
+// typing its name; killed imports' folders go; a file in the city's place
+// is refused and kept.
+TEST(ImportLines, FindsTheCityBothWaysAndCleansUpAfterKilledImports) {
+  const fs::path data = Scratch();
+  fs::create_directories(data / ".shenzhen.import-999999999" / "x");
+  fs::create_directories(data / ".shenzhen.import-1");  // init's: still running
+  Osm::ImportLines(
+      {.extract = kCityExtract, .city = " 深圳", .pinyin = "shenzhen", .dataFolder = data},
+      [](double) {});
+  const std::u16string typed =
+      Query::ComposeQueryUrl(Query::VehicleKind::Bus, u"深圳", u"k5", u"/");
+  EXPECT_EQ(typed, u"/shen/xianlu/K5lu/");
+  EXPECT_EQ(Answer(data, Web::ToUtf8(typed)).status, 200);
+  EXPECT_EQ(Answer(data, "/shenzhen/xianlu/K5lu/").status, 200);
+  EXPECT_FALSE(fs::exists(data / ".shenzhen.import-999999999"));
+  EXPECT_TRUE(fs::exists(data / ".shenzhen.import-1"));
+
+  // A real folder of another city keeps its name; the report says how to type it.
+  fs::create_directories(data / "su");
+  const auto report = Osm::ImportLines(
+      {.extract = kCityExtract, .city = "苏", .pinyin = "suzhou", .dataFolder = data},
+      [](double) {});
+  EXPECT_FALSE(fs::is_symlink(data / "su"));
+  EXPECT_NE(std::ranges::find(report.notes,
+                              "\"苏\" romanises to \"su\", which holds other lines: type suzhou "
+                              "to find these"),
+            report.notes.end());
+
+  std::ofstream(data / "qingdao") << "不是线路\n";
+  EXPECT_THROW(Osm::ImportLines({.extract = kCityExtract, .city = "青岛", .dataFolder = data},
+                                [](double) {}),
+               Osm::ImportError);
+  EXPECT_EQ(ReadText(data / "qingdao"), "不是线路\n");
 }
 
 }  // namespace

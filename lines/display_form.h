@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace Lines {
+
+// A stop name (UTF-8) as a page's records carry it, so that a reader that
+// keeps only what code page 936 writes with two bytes keeps all of it:
+// printable ASCII as its full-width form (4 → ４, T → Ｔ, "," → "，"), a
+// space or a control character as the ideographic space U+3000, and a Latin
+// letter with marks that code page 936 cannot write with two bytes as its base
+// letter in full width (É → Ｅ, ô → ｏ; é stays é). Anything else stays as it
+// is. No ASCII is left, so no name can forge the records' punctuation.
+std::string DisplayForm(std::string_view name);
+
+}  // namespace Lines

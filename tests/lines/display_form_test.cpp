@@ -1,0 +1,48 @@
+#include "lines/display_form.h"
+
+#include <gtest/gtest.h>
+
+#include "pinyin/char_code.h"
+#include "web/text_codec.h"
+
+namespace {
+
+bool DoubleByte(char16_t unit) { return Pinyin::IsDoubleByte(Pinyin::CharCode(unit)); }
+
+std::u16string Shown(std::u16string_view text) {
+  return Web::FromUtf8(Lines::DisplayForm(Web::ToUtf8(text)));
+}
+
+// Every character of the BMP, against code page 936 itself: ASCII becomes one
+// double-byte character; a double-byte character stays; any other either
+// stays or, being a Latin letter with marks, becomes a full-width letter.
+TEST(DisplayForm, LeavesNothingThatCodePage936WritesWithOneByte) {
+  std::size_t replaced = 0;
+  for (char32_t c = 0; c < 0x10000; ++c) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c == 0xFEFF) continue;  // FEFF: dropped as a BOM
+    const auto unit = static_cast<char16_t>(c);
+    const std::u16string shown = Shown(std::u16string(1, unit));
+    ASSERT_EQ(shown.size(), 1u) << std::hex << static_cast<unsigned>(c);
+    if (c < 0x80) {
+      EXPECT_TRUE(DoubleByte(shown[0])) << std::hex << static_cast<unsigned>(c);
+    } else if (DoubleByte(unit) || shown[0] == unit) {
+      EXPECT_EQ(shown[0], unit) << std::hex << static_cast<unsigned>(c);
+    } else {
+      EXPECT_TRUE((shown[0] >= u'Ａ' && shown[0] <= u'Ｚ') ||
+                  (shown[0] >= u'ａ' && shown[0] <= u'ｚ'))
+          << std::hex << static_cast<unsigned>(c);
+      ++replaced;
+    }
+  }
+  EXPECT_GT(replaced, 300u);  // Latin-1, Extended-A and B, Vietnamese
+}
+
+TEST(DisplayForm, WritesAsciiFullWidthAndLettersWithMarksAsTheirBase) {
+  EXPECT_EQ(Shown(u"K55 路!~"), u"Ｋ５５　路！～");
+  EXPECT_EQ(Shown(u"ÉôéèāǹŸế"), u"Ｅｏéèāｎ\uff39ｅ");
+  EXPECT_EQ(Shown(u"Straße Łódź 🚌"), u"Ｓｔｒａßｅ　Łóｄｚ　🚌");  // ß, Ł, 🚌: as they are
+  EXPECT_EQ(Shown(u"\t\x7f"), u"　　");
+  EXPECT_EQ(Lines::DisplayForm("a\xff\xe4\xb8"), "ａ\xff\xe4\xb8");  // bytes that are no character
+}
+
+}  // namespace
