@@ -30,7 +30,8 @@ using CommandLine::UsageError;
 
 constexpr std::int64_t kMaxMilliseconds = 3'600'000;  // an hour: past that, a typo
 constexpr std::int64_t kMaxBodyOption = std::int64_t{4} << 30;
-const std::uint64_t kMaxInputBytes = Web::FetchLimits{}.maxBodyBytes;  // a page is a page
+constexpr Web::FetchLimits kDefaults;
+const std::uint64_t kMaxInputBytes = kDefaults.maxBodyBytes;  // a page is a page
 
 const OptionSpec kTrolleybus{.name = "--trolleybus",
                              .help = "the trolleybus line (default: the bus line)"};
@@ -106,13 +107,11 @@ int QueryLine(const Arguments& arguments, Streams& io) {
   if (Query::TrimSpaces(Web::FromUtf8(arguments.operands[1])).empty())
     throw UsageError(Web::ToUtf8(Query::kLinePrompt));
   using std::chrono::milliseconds;
-  Web::FetchLimits limits;
-  limits.connectTimeout =
-      milliseconds(arguments.Number("--connect-timeout", limits.connectTimeout.count()));
-  limits.idleTimeout = milliseconds(arguments.Number("--idle-timeout", limits.idleTimeout.count()));
-  limits.totalTimeout = milliseconds(arguments.Number("--max-time", limits.totalTimeout.count()));
-  limits.maxBodyBytes = static_cast<std::uint64_t>(
-      arguments.Number("--max-body", static_cast<std::int64_t>(limits.maxBodyBytes)));
+  const Web::FetchLimits limits{
+      .connectTimeout = milliseconds(arguments.Number("--connect-timeout")),
+      .idleTimeout = milliseconds(arguments.Number("--idle-timeout")),
+      .totalTimeout = milliseconds(arguments.Number("--max-time")),
+      .maxBodyBytes = static_cast<std::uint64_t>(arguments.Number("--max-body"))};
   std::optional<RouteSite::ChosenSite> site;
   try {
     site.emplace(arguments.Value(kBase.name));
@@ -171,22 +170,26 @@ Program MakeProgram() {
                             .valueName = "MS",
                             .help = "give up without a connection after MS",
                             .min = 1,
-                            .max = kMaxMilliseconds},
+                            .max = kMaxMilliseconds,
+                            .fallback = kDefaults.connectTimeout.count()},
                            {.name = "--idle-timeout",
                             .valueName = "MS",
                             .help = "give up after MS without a byte",
                             .min = 1,
-                            .max = kMaxMilliseconds},
+                            .max = kMaxMilliseconds,
+                            .fallback = kDefaults.idleTimeout.count()},
                            {.name = "--max-time",
                             .valueName = "MS",
                             .help = "give up after MS in all",
                             .min = 1,
-                            .max = kMaxMilliseconds},
+                            .max = kMaxMilliseconds,
+                            .fallback = kDefaults.totalTimeout.count()},
                            {.name = "--max-body",
                             .valueName = "BYTES",
                             .help = "give up on a page larger than BYTES",
                             .min = 1,
-                            .max = kMaxBodyOption}},
+                            .max = kMaxBodyOption,
+                            .fallback = static_cast<std::int64_t>(kDefaults.maxBodyBytes)}},
                .run = QueryLine},
           },
       .epilogue =

@@ -45,19 +45,27 @@ void PrintRows(std::ostream& out, const std::vector<std::pair<std::string, std::
     out << "  " << left << std::string(width - left.size() + 2, ' ') << right << '\n';
 }
 
-void PrintCommandHelp(const Program& program, const Command& command, std::ostream& out) {
-  out << "Usage: " << Usage(program, command) << "\n\n" << command.summary << "\n\nOptions:\n";
+void PrintOptions(const Command& command, std::ostream& out) {
   std::vector<std::pair<std::string, std::string>> rows;
   for (const OptionSpec& option : command.options) {
     std::string left(option.name);
     if (!option.valueName.empty()) left.append(" ").append(option.valueName);
     std::string right(option.help);
+    std::string notes;
+    if (option.fallback) notes = "default " + std::to_string(*option.fallback);
     if (option.max > 0)
-      right += " (" + std::to_string(option.min) + " to " + std::to_string(option.max) + ")";
+      notes += (notes.empty() ? "" : "; ") + std::to_string(option.min) + " to " +
+               std::to_string(option.max);
+    if (!notes.empty()) right += " (" + notes + ")";
     rows.emplace_back(left, right);
   }
   rows.emplace_back(kHelp.name, kHelp.help);
   PrintRows(out, rows);
+}
+
+void PrintCommandHelp(const Program& program, const Command& command, std::ostream& out) {
+  out << "Usage: " << Usage(program, command) << "\n\n" << command.summary << "\n\nOptions:\n";
+  PrintOptions(command, out);
 }
 
 void PrintProgramHelp(const Program& program, std::ostream& out) {
@@ -70,9 +78,47 @@ void PrintProgramHelp(const Program& program, std::ostream& out) {
     rows.emplace_back(usage, std::string(command.summary));
   }
   PrintRows(out, rows);
+  // What the program does without a command is what most users want first.
+  for (const Command& command : program.commands)
+    if (command.name.empty() && !command.options.empty()) {
+      out << "\nOptions of \"" << Usage(program, command) << "\":\n";
+      PrintOptions(command, out);
+    }
   out << "\n\"" << program.name << " COMMAND --help\" lists a command's options.\n\n";
   PrintRows(out, {{"--help", "show this help"}, {"--version", "print the version"}});
   out << '\n' << program.epilogue;
+}
+
+int RunCommand(const Program& program, const std::vector<std::string>& args, Streams& streams) {
+  try {
+    const bool named = !args.empty() && !args[0].starts_with('-');
+    const std::string_view wanted = named ? std::string_view(args[0]) : std::string_view();
+    if (!named && !args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+      PrintProgramHelp(program, streams.out);
+      return 0;
+    }
+    if (!named && !args.empty() && args[0] == "--version") {
+      streams.out << RIDELON_VERSION << '\n';
+      return 0;
+    }
+    const auto command =
+        std::find_if(program.commands.begin(), program.commands.end(),
+                     [wanted](const Command& candidate) { return candidate.name == wanted; });
+    if (command == program.commands.end()) {
+      if (!named) throw UsageError("missing command (see --help)");
+      throw UsageError("unknown command " + args[0] + " (see --help)");
+    }
+    const std::vector<std::string> rest(args.begin() + (named ? 1 : 0), args.end());
+    const auto end = std::find(rest.begin(), rest.end(), "--");
+    if (std::find(rest.begin(), end, "--help") != end) {
+      PrintCommandHelp(program, *command, streams.out);
+      return 0;
+    }
+    return command->run(Parse(*command, rest), streams);
+  } catch (const std::exception& error) {
+    streams.err << program.name << ": " << error.what() << '\n';
+    return 2;
+  }
 }
 
 }  // namespace
@@ -89,10 +135,7 @@ std::string Arguments::Required(std::string_view name) const {
   return std::move(*value);
 }
 
-std::int64_t Arguments::Number(std::string_view name, std::int64_t fallback) const {
-  const auto found = values.find(name);
-  return found == values.end() ? fallback : std::stoll(found->second);
-}
+std::int64_t Arguments::Number(std::string_view name) const { return std::stoll(Required(name)); }
 
 Arguments Parse(const Command& command, const std::vector<std::string>& args) {
   Arguments parsed;
@@ -127,41 +170,19 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args) {
     if (option->max > 0) CheckNumber(*option, value);
     parsed.values[name] = value;
   }
+  for (const OptionSpec& option : command.options)
+    if (option.fallback)
+      parsed.values.try_emplace(std::string(option.name), std::to_string(*option.fallback));
   if (parsed.operands.size() < command.minOperands) throw UsageError("missing arguments");
   if (parsed.operands.size() > command.maxOperands) throw UsageError("too many arguments");
   return parsed;
 }
 
 int Run(const Program& program, const std::vector<std::string>& args, Streams streams) {
-  try {
-    const bool named = !args.empty() && !args[0].starts_with('-');
-    const std::string_view wanted = named ? std::string_view(args[0]) : std::string_view();
-    if (!named && !args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-      PrintProgramHelp(program, streams.out);
-      return 0;
-    }
-    if (!named && !args.empty() && args[0] == "--version") {
-      streams.out << RIDELON_VERSION << '\n';
-      return 0;
-    }
-    const auto command =
-        std::find_if(program.commands.begin(), program.commands.end(),
-                     [wanted](const Command& candidate) { return candidate.name == wanted; });
-    if (command == program.commands.end()) {
-      if (!named) throw UsageError("missing command (see --help)");
-      throw UsageError("unknown command " + args[0] + " (see --help)");
-    }
-    const std::vector<std::string> rest(args.begin() + (named ? 1 : 0), args.end());
-    const auto end = std::find(rest.begin(), rest.end(), "--");
-    if (std::find(rest.begin(), end, "--help") != end) {
-      PrintCommandHelp(program, *command, streams.out);
-      return 0;
-    }
-    return command->run(Parse(*command, rest), streams);
-  } catch (const std::exception& error) {
-    streams.err << program.name << ": " << error.what() << '\n';
-    return 2;
-  }
+  const int status = RunCommand(program, args, streams);
+  if (streams.out.flush()) return status;
+  streams.err << program.name << ": cannot write the output\n";
+  return 2;
 }
 
 }  // namespace CommandLine

@@ -31,9 +31,11 @@ struct OptionSpec {
   std::string_view name{};       // "--base"
   std::string_view valueName{};  // "URL"; empty for a flag
   std::string_view help{};
-  // A value must be a whole number in [min, max] when max > 0.
+  // A value must be a whole number in [min, max] when max > 0; without one,
+  // a number option has `fallback` when it has one.
   std::int64_t min = 0;
   std::int64_t max = 0;
+  std::optional<std::int64_t> fallback{};
 };
 
 // What a command was given, checked against its declaration.
@@ -46,8 +48,8 @@ struct Arguments {
   std::optional<std::string> Value(std::string_view name) const;
   // An option the command cannot do without; throws UsageError when absent.
   std::string Required(std::string_view name) const;
-  // A numeric option's value (already range-checked), or `fallback`.
-  std::int64_t Number(std::string_view name, std::int64_t fallback) const;
+  // A number option's value (already range-checked), or its fallback.
+  std::int64_t Number(std::string_view name) const;
 };
 
 struct Command {
@@ -75,7 +77,7 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args);
 
 // Runs the program on its command line: --help and --version, then the named
 // command (or the unnamed one). Every failure ends as one line on err, "NAME:
-// reason", and exit status 2.
+// reason", and exit status 2; so does output that cannot be written.
 int Run(const Program& program, const std::vector<std::string>& args, Streams streams);
 
 }  // namespace CommandLine

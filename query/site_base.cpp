@@ -10,9 +10,13 @@ namespace Query {
 inline constexpr char kBaseVariable[] = "RIDELON_ROUTE_SERVICE_BASE";
 
 std::optional<std::string> CheckSiteBase(std::u16string_view base) {
+  // The scheme in any case, as in any address.
+  std::u16string lowered(base.substr(0, 8));
+  for (char16_t& c : lowered)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
   std::u16string_view rest;
   for (const std::u16string_view scheme : {u"http://", u"https://"})
-    if (base.starts_with(scheme)) rest = base.substr(scheme.size());
+    if (std::u16string_view(lowered).starts_with(scheme)) rest = base.substr(scheme.size());
   if (rest.empty()) return "the route site must start with http:// or https://";
   const auto pathStart = rest.find(u'/');
   if (pathStart == 0) return "the route site has no host";

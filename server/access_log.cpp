@@ -2,6 +2,11 @@
 
 #include <unistd.h>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 namespace Server {
 
 namespace {
@@ -14,67 +19,128 @@ void WriteAll(int fd, std::string_view text) {
   }
 }
 
+constexpr char kHex[] = "0123456789abcdef";
+
+void AppendEscaped(std::string& out, char prefix, unsigned value, int digits) {
+  out += '\\';
+  out += prefix;
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
+}
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at the
+// start of `text`, and its code point; 0 when there is none.
+std::pair<std::size_t, char32_t> DecodeUtf8(std::string_view text) {
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                             : (lead & 0xF0) == 0xE0        ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+  if (length == 0 || text.size() < length) return {0, 0};
+  char32_t c = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return {0, 0};
+    c = c << 6 | (byte(i) & 0x3F);
+  }
+  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < least[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 0};
+  return {length, c};
+}
+
+bool IsBidiControl(char32_t c) {
+  return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace
 
-AccessLog::AccessLog(int fd, std::size_t capacity)
-    : fd_(fd), capacity_(capacity), writer_([this] { Run(); }) {}
+struct AccessLog::Queue {
+  explicit Queue(int fd, std::size_t capacity) : fd(fd), capacity(capacity) {}
+
+  void Run() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      ready.wait(lock, [this] { return stopping || !lines.empty(); });
+      if (lines.empty()) break;  // stopping, and everything written
+      std::deque<std::string> batch;
+      batch.swap(lines);
+      const std::size_t lost = dropped;
+      dropped = 0;
+      lock.unlock();
+      std::string text;
+      for (const std::string& line : batch) text += line + '\n';
+      if (lost > 0) text.append("(").append(std::to_string(lost)).append(" log lines dropped)\n");
+      WriteAll(fd, text);
+      lock.lock();
+    }
+    done = true;
+    finished.notify_all();
+  }
+
+  const int fd;
+  const std::size_t capacity;
+  std::mutex mutex;
+  std::condition_variable ready;
+  std::condition_variable finished;
+  std::deque<std::string> lines;
+  std::size_t dropped = 0;
+  bool stopping = false;
+  bool done = false;
+};
+
+AccessLog::AccessLog(int fd, std::size_t capacity) : queue_(std::make_shared<Queue>(fd, capacity)) {
+  std::thread([queue = queue_] { queue->Run(); }).detach();
+}
 
 AccessLog::~AccessLog() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  ready_.notify_one();
-  writer_.join();
+  std::unique_lock lock(queue_->mutex);
+  queue_->stopping = true;
+  queue_->ready.notify_one();
+  // A writer stuck in write() keeps the queue alive and dies with the process.
+  queue_->finished.wait_for(lock, kStopWait, [this] { return queue_->done; });
 }
 
 void AccessLog::Write(std::string line) {
   bool wasEmpty = false;
   {
-    std::lock_guard lock(mutex_);
-    if (lines_.size() >= capacity_) {
-      ++dropped_;
+    std::lock_guard lock(queue_->mutex);
+    if (queue_->lines.size() >= queue_->capacity) {
+      ++queue_->dropped;
       return;
     }
-    wasEmpty = lines_.empty();
-    lines_.push_back(std::move(line));
+    wasEmpty = queue_->lines.empty();
+    queue_->lines.push_back(std::move(line));
   }
   // The writer sleeps only on an empty queue: waking it once per batch is enough.
-  if (wasEmpty) ready_.notify_one();
-}
-
-void AccessLog::Run() {
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    ready_.wait(lock, [this] { return stopping_ || !lines_.empty(); });
-    if (lines_.empty()) return;  // stopping, and everything written
-    std::deque<std::string> batch;
-    batch.swap(lines_);
-    const std::size_t dropped = dropped_;
-    dropped_ = 0;
-    lock.unlock();
-    std::string text;
-    for (const std::string& line : batch) text += line + '\n';
-    if (dropped > 0)
-      text.append("(").append(std::to_string(dropped)).append(" log lines dropped)\n");
-    WriteAll(fd_, text);
-    lock.lock();
-  }
+  if (wasEmpty) queue_->ready.notify_one();
 }
 
 std::string EscapeForLog(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else if (c == '\\') {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte > 0x20 && byte < 0x7F && byte != '\\') {
+      out += text[i++];
+      continue;
+    }
+    if (byte == '\\') {
       out += "\\\\";
+      ++i;
+      continue;
+    }
+    const auto [length, c] =
+        byte >= 0x80 ? DecodeUtf8(text.substr(i)) : std::pair<std::size_t, char32_t>{0, 0};
+    if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
+      // A control character, a space, or a byte that is no character: C1
+      // controls are escaped byte by byte, like broken sequences.
+      for (std::size_t j = 0; j < std::max<std::size_t>(length, 1); ++j)
+        AppendEscaped(out, 'x', static_cast<unsigned char>(text[i + j]), 2);
+      i += std::max<std::size_t>(length, 1);
+    } else if (IsBidiControl(c)) {
+      AppendEscaped(out, 'u', c, 4);
+      i += length;
     } else {
-      out += c;
+      out.append(text.substr(i, length));
+      i += length;
     }
   }
   return out;

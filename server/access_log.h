@@ -1,12 +1,10 @@
 #pragma once
 
-#include <condition_variable>
+#include <chrono>
 #include <cstddef>
-#include <deque>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 
 namespace Server {
 
@@ -17,27 +15,25 @@ namespace Server {
 class AccessLog {
  public:
   explicit AccessLog(int fd, std::size_t capacity = 10'000);
-  ~AccessLog();  // writes what is queued, then stops
+  // Writes what is queued, waiting at most `kStopWait` for an output that
+  // takes nothing; then the writer is left to the end of the process.
+  ~AccessLog();
   AccessLog(const AccessLog&) = delete;
   AccessLog& operator=(const AccessLog&) = delete;
+
+  static constexpr std::chrono::seconds kStopWait{2};
 
   void Write(std::string line);
 
  private:
-  void Run();
-
-  int fd_;
-  std::size_t capacity_;
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::string> lines_;
-  std::size_t dropped_ = 0;
-  bool stopping_ = false;
-  std::thread writer_;
+  struct Queue;  // shared with the writer, which may outlive the log
+  std::shared_ptr<Queue> queue_;
 };
 
-// `text` with control characters and backslashes written as \xHH and \\, so
-// that a request cannot forge, split or colour log lines.
+// `text` made safe to read in a log line: control characters (C0, C1, DEL),
+// bytes that are not UTF-8, spaces and backslashes as \xHH and \\, and
+// bidirectional overrides as \uHHHH, so that nothing in a request can forge,
+// split, reorder or colour log lines, or shift their fields.
 std::string EscapeForLog(std::string_view text);
 
 }  // namespace Server

@@ -10,11 +10,15 @@
 
 namespace Server {
 
-// An HTTP server, event-driven (libevent): one event loop per thread, all
-// accepting from one listening socket, each with its own handler. A slow
-// client holds no thread; every connection has read and write deadlines;
-// headers are capped and request bodies past a few KiB are refused with 413;
-// only GET and HEAD are served, byte ranges never. Each request is logged.
+class ServingLoop;
+
+// An HTTP server, event-driven (libevent): one event loop per thread
+// (ServingLoop), all accepting from one listening socket, each with its own
+// handler. A slow client holds no thread; a request must arrive whole within
+// 10 s of its first byte, and a connection on which nothing moves for 5 s is
+// closed; connections stay below the open-file limit; headers are capped and
+// request bodies past a few KiB are refused with 413; only GET and HEAD are
+// served, byte ranges never. Each request is logged, one line each.
 class HttpServer {
  public:
   struct Options {
@@ -24,7 +28,9 @@ class HttpServer {
     bool logRequests = true;  // false: only failures are logged
   };
 
-  // Listens at once; throws std::system_error, saying why, when it cannot.
+  // Listens at once. Throws BadAddress (listen_socket.h) for an address that
+  // is none, std::system_error with the socket call's errno, or
+  // std::runtime_error naming the event library call that failed.
   HttpServer(const Options& options, const HandlerFactory& handlers, AccessLog& log);
   ~HttpServer();  // stops
   HttpServer(const HttpServer&) = delete;
@@ -35,11 +41,9 @@ class HttpServer {
   void Stop();
 
  private:
-  struct Worker;
-
   int listener_ = -1;
   int port_ = 0;
-  std::vector<std::unique_ptr<Worker>> workers_;
+  std::vector<std::unique_ptr<ServingLoop>> loops_;
   std::vector<std::thread> threads_;
 };
 

@@ -18,6 +18,7 @@
 #include "osm/line_import.h"
 #include "server/http_server.h"
 #include "server/line_pages.h"
+#include "server/listen_socket.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ int Export(const Arguments& arguments, Streams& io) {
 
 int Serve(const Arguments& arguments, Streams& io) {
   Server::HttpServer::Options options;
-  options.port = static_cast<int>(arguments.Number("--port", 18080));
+  options.port = static_cast<int>(arguments.Number("--port"));
   options.address = arguments.Value("--bind").value_or(options.address);
   const std::vector<std::filesystem::path> dataFolders = DataFolders(arguments);
 
@@ -118,8 +119,15 @@ int Serve(const Arguments& arguments, Streams& io) {
               std::to_string(server.Port()) + "/");
     int signal = 0;
     sigwait(&stopSignals, &signal);
+  } catch (const Server::BadAddress& bad) {
+    throw UsageError(bad.what());
   } catch (const std::system_error& error) {
-    io.err << "ridelon-site: " << error.what() << " (is the port taken by another program?)\n";
+    const bool taken = error.code() == std::errc::address_in_use;
+    io.err << "ridelon-site: " << error.what()
+           << (taken ? " (is the port taken by another program?)" : "") << '\n';
+    return 3;
+  } catch (const std::runtime_error& error) {  // a call of the event library failed
+    io.err << "ridelon-site: " << error.what() << '\n';
     return 3;
   }
   log.Write("ridelon-site: stopped");
@@ -139,9 +147,10 @@ const CommandLine::Program kProgram{
                      "names a folder)",
           .options = {{.name = "--port",
                        .valueName = "N",
-                       .help = "port to listen on (default 18080)",
+                       .help = "port to listen on",
                        .min = 1,
-                       .max = 65535},
+                       .max = 65535,
+                       .fallback = 18080},
                       {.name = "--bind",
                        .valueName = "ADDRESS",
                        .help = "address to listen on (default 127.0.0.1)"},

@@ -73,6 +73,8 @@ class Transfer {
     const std::string noProxy = NoProxyList();
     CURL* curl = curl_.get();
     curl_easy_setopt(curl, CURLOPT_URL, wireUrl.c_str());
+    // The path goes out as composed: "../" typed in a line is data, not a step up.
+    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(curl, CURLOPT_NOPROXY, noProxy.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

@@ -120,7 +120,8 @@ TEST(Cli, AnswersHelpAndVersion) {
   const auto queryHelp = Cli({"query", "济南", "--help"});
   EXPECT_EQ(queryHelp.exitCode, 0);
   EXPECT_NE(queryHelp.out.find("--idle-timeout MS"), std::string::npos) << queryHelp.out;
-  EXPECT_NE(queryHelp.out.find("(1 to 3600000)"), std::string::npos);
+  EXPECT_NE(queryHelp.out.find("without a byte (default 30000; 1 to 3600000)"), std::string::npos)
+      << queryHelp.out;
   EXPECT_EQ(queryHelp.out.find("(0 to 0)"), std::string::npos);  // no range on --raw
 }
 
@@ -167,6 +168,16 @@ TEST(Cli, QueriesTheLinesOnThisMachineWithNothingElseRunning) {
   EXPECT_TRUE(busResult.out.starts_with("四惠站——八王坟——")) << busResult.out;
   EXPECT_EQ(trolleybusResult.exitCode, 0) << trolleybusResult.err;
   EXPECT_TRUE(trolleybusResult.out.starts_with("北京站东——东单路口北——")) << trolleybusResult.out;
+
+  // Output that cannot be written is a failure, said once.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"query", "济南", "K55"}, {"pinyin", "济南"}}) {
+    std::vector<std::string> shell{"-c", "exec \"$0\" \"$@\" >/dev/full", RIDELON_CLI};
+    shell.insert(shell.end(), args.begin(), args.end());
+    const auto full = Testing::RunProgram("/bin/sh", shell);
+    EXPECT_EQ(full.exitCode, 2) << args[0];
+    EXPECT_TRUE(full.err.ends_with("ridelon-cli: cannot write the output\n")) << full.err;
+  }
   std::filesystem::remove_all(dataHome);
 }
 

@@ -44,7 +44,8 @@ TEST(TrimSpaces, RemovesPlainAndIdeographicSpacesAtTheEndsOnly) {
 
 TEST(CheckSiteBase, AcceptsPlainHttpAndHttpsBases) {
   for (const std::u16string_view base :
-       {u"http://127.0.0.1:18080/", u"https://example.test/bus/", u"http://[::1]:8/a/b/"})
+       {u"http://127.0.0.1:18080/", u"https://example.test/bus/", u"http://[::1]:8/a/b/",
+        u"HTTP://example.test/", u"hTtPs://example.test/"})  // the scheme in any case
     EXPECT_EQ(Query::CheckSiteBase(base), std::nullopt) << std::string(base.begin(), base.end());
 }
 
@@ -52,7 +53,7 @@ TEST(CheckSiteBase, RefusesWhatCannotStandBeforeTheCityWithTheReason) {
   const std::pair<std::u16string_view, std::string_view> bad[] = {
       {u"", "http://"},
       {u"ftp://example.test/", "http://"},
-      {u"HTTP://example.test/", "http://"},
+      {u"HTTPS:/example.test/", "http://"},
       {u"http:///", "no host"},
       {u"http://127.0.0.1:18091", "end with"},
       {u"http://h/a", "end with"},

@@ -2,10 +2,16 @@
 #include "server/http_server.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <future>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -79,8 +85,127 @@ TEST(HttpServer, HoldsUpUnderHostileClients) {
   ::close(logPipe[1]);
   const std::string logged = ReadAll(logPipe[0]);
   ::close(logPipe[0]);
-  EXPECT_NE(logged.find("GET /jinan/\\x1b[31m\\x0d\\x0aGET /x 404\n"), std::string::npos) << logged;
+  // The path as received, percent-encoding and all: nothing in it splits the line.
+  EXPECT_NE(logged.find(" 127.0.0.1 GET /jinan/%1b[31m%0d%0aGET%20/x 404 4 "), std::string::npos)
+      << logged;
+  EXPECT_NE(logged.find(" 127.0.0.1 - - 413 - "), std::string::npos) << logged;  // refused unread
+  EXPECT_NE(logged.find(" 127.0.0.1 POST /page/ 405 0 "), std::string::npos) << logged;
+}
+
+// A server on its own log pipe, read whole once the server has stopped.
+class LoggedServer {
+ public:
+  LoggedServer() {
+    if (::pipe(pipe_) != 0) throw std::runtime_error("pipe");
+    log_.emplace(pipe_[1]);
+    server_.emplace(Server::HttpServer::Options{.threads = 1}, PageAt(handlersMade_), *log_);
+  }
+  ~LoggedServer() {
+    if (pipe_[0] >= 0) Logged();
+  }
+  int Port() const { return server_->Port(); }
+  std::string Logged() {
+    server_.reset();
+    log_.reset();
+    ::close(pipe_[1]);
+    const std::string text = ReadAll(pipe_[0]);
+    ::close(pipe_[0]);
+    pipe_[0] = -1;
+    return text;
+  }
+
+ private:
+  int pipe_[2] = {-1, -1};
+  std::atomic<int> handlersMade_ = 0;
+  std::optional<Server::AccessLog> log_;
+  std::optional<Server::HttpServer> server_;
+};
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::istringstream words(line);
+  for (std::string word; words >> word;) fields.push_back(word);
+  return fields;
+}
+
+// One line per request, seven fields apart by single spaces: time, client,
+// method, path as received, status, body bytes, seconds. What could fool a
+// terminal or shift a field is escaped; the rest of UTF-8 is kept.
+TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
+  LoggedServer server;
+  Testing::RawServer::Exchange(server.Port(), "GET //page/ HTTP/1.1\r\nConnection: close\r\n\r\n");
+  Testing::RawServer::Exchange(server.Port(),
+                               "GET /站\x1b[31m\xe2\x80\xae\xc2\x85\xff\\/ HTTP/1.1\r\n"
+                               "Connection: close\r\n\r\n");
+  Testing::RawServer::Exchange(server.Port(), "BREW /page/ HTTP/1.1\r\n\r\n");
+  const std::string logged = server.Logged();
+  std::istringstream lines(logged);
+  std::vector<std::vector<std::string>> rows;
+  for (std::string line; std::getline(lines, line);) rows.push_back(Fields(line));
+  ASSERT_EQ(rows.size(), 3u) << logged;
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 7u) << logged;
+    EXPECT_EQ(row[0].size(), 24u) << row[0];  // 2026-12-07T05:10:31.042Z
+    EXPECT_EQ(row[0].back(), 'Z');
+    EXPECT_EQ(row[1], "127.0.0.1");
+    EXPECT_GE(std::stod(row[6]), 0.0);
+  }
+  EXPECT_EQ(std::vector(rows[0].begin() + 2, rows[0].end() - 1),
+            (std::vector<std::string>{"GET", "//page/", "404", "4"}));  // as received
+  EXPECT_EQ(rows[1][3], "/站\\x1b[31m\\u202e\\xc2\\x85\\xff\\\\/");
+  EXPECT_EQ(rows[1][4], "404");
+  EXPECT_EQ(rows[2][4], "501");  // refused by the event library itself: no method or path
   EXPECT_EQ(logged.find('\x1b'), std::string::npos);
+}
+
+// A HEAD answer has the GET's length and no body, so the next answer on the
+// connection starts right after its headers.
+TEST(HttpServer, AnswersHeadWithTheLengthAndNoBody) {
+  LoggedServer server;
+  const std::string answers = Testing::RawServer::Exchange(
+      server.Port(),
+      "HEAD /page/ HTTP/1.1\r\nHost: x\r\n\r\nGET /page/ HTTP/1.1\r\nHost: x\r\nConnection: "
+      "close\r\n\r\n");
+  const std::string length = "Content-Length: " + std::to_string(kPage.size()) + "\r\n";
+  const auto headEnd = answers.find("\r\n\r\n");
+  ASSERT_NE(headEnd, std::string::npos) << answers;
+  EXPECT_NE(answers.substr(0, headEnd).find(length), std::string::npos) << answers;
+  EXPECT_TRUE(answers.substr(headEnd + 4).starts_with("HTTP/1.1 200")) << answers;
+  EXPECT_TRUE(answers.ends_with("\r\n\r\n" + kPage)) << answers;
+  EXPECT_NE(server.Logged().find(" HEAD /page/ 200 0 "), std::string::npos);
+}
+
+// A request must be whole within 10 s of its first byte, however it drips;
+// a keep-alive connection idle for 5 s is closed.
+TEST(HttpServer, CutsSlowRequestsAtTheirDeadlineAndIdleConnections) {
+  LoggedServer server;
+  using Clock = std::chrono::steady_clock;
+  // Until the server closes `socket`, sending a byte each second if `drip`.
+  const auto secondsOpen = [](int socket, bool drip) {
+    const auto start = Clock::now();
+    char byte = 0;
+    for (int i = 0; i < 20; ++i) {
+      if (drip &&
+          !Testing::RawServer::Send(socket, std::string(1, "GET /page/ HTTP/1.1\r\n"[i % 21])))
+        break;
+      pollfd ready{socket, POLLIN, 0};
+      if (::poll(&ready, 1, 1000) == 1 && ::recv(socket, &byte, 1, MSG_DONTWAIT) <= 0) break;
+    }
+    ::close(socket);
+    return std::chrono::duration<double>(Clock::now() - start).count();
+  };
+  const int idle = Testing::RawServer::Connect(server.Port());
+  Testing::RawServer::Send(idle, "GET /page/ HTTP/1.1\r\nHost: x\r\n\r\n");
+  std::string answer(4096, '\0');
+  ASSERT_GT(::recv(idle, answer.data(), answer.size(), 0), 0);
+  auto idleOpen = std::async(std::launch::async, secondsOpen, idle, false);
+  const double dripOpen = secondsOpen(Testing::RawServer::Connect(server.Port()), true);
+  EXPECT_GT(dripOpen, 9.0);
+  EXPECT_LT(dripOpen, 12.5);
+  const double idleSeconds = idleOpen.get();
+  EXPECT_GT(idleSeconds, 4.0);
+  EXPECT_LT(idleSeconds, 7.5);
+  EXPECT_NE(server.Logged().find(" 127.0.0.1 - - 408 0 "), std::string::npos);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ struct ProgramResult {
   std::string out;
   std::string err;
   long maxResidentKb = 0;  // the program's peak memory
+  double cpuSeconds = 0;   // user and system time
 };
 
 // A program started in the background; Wait collects what RunProgram gives.

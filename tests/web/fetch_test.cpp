@@ -74,6 +74,9 @@ TEST(FetchText, PutsSpacesChineseAndUrlSyntaxOnTheWirePercentEncoded) {
       FetchText(site.Url("") + u"beijing/xianlu/夜 2#?ludianche/", "UTF-8", ShortLimits());
   EXPECT_EQ(TextOf(outcome), u"ok");
   EXPECT_EQ(requestLine, "GET /beijing/xianlu/%E5%A4%9C%202%23%3Fludianche/ HTTP/1.1");
+  // Dot segments are data too: the site sees the path as composed.
+  FetchText(site.Url("") + u"jinan/xianlu/../../JINAN/./K55lu/", "UTF-8", ShortLimits());
+  EXPECT_EQ(requestLine, "GET /jinan/xianlu/../../JINAN/./K55lu/ HTTP/1.1");
 }
 
 TEST(FetchText, GivesNothingForUnusableAddresses) {
