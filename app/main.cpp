@@ -1,16 +1,17 @@
 // ridelon: the window. Asks the route site given by --base, the environment
 // or the build; with none, serves the lines on this machine in-process.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <system_error>
 
+#include "command_line/command_line.h"
 #include "query/query_texts.h"
 #include "query/site_base.h"
-#include "ridelon/version.h"
 #include "route_site/chosen_site.h"
+#include "ui/chinese_qt_texts.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 
@@ -24,27 +25,10 @@ int Refuse(const QString& reason, int status) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("ridelon"));
-  QApplication::setApplicationVersion(QStringLiteral(RIDELON_VERSION));
-
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("The stops of a bus or trolleybus line."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption baseOption(
-      QStringLiteral("base"), QString::fromUtf8(RouteSite::kBaseOptionHelp), QStringLiteral("URL"));
-  parser.addOption(baseOption);
-  parser.process(app);  // --help, --version and unknown options end here
-
-  std::optional<std::string> given;
-  if (parser.isSet(baseOption)) given = parser.value(baseOption).toStdString();
+int OpenWindow(const CommandLine::Arguments& arguments) {
   std::optional<RouteSite::ChosenSite> site;
   try {
-    site.emplace(given);
+    site.emplace(arguments.Value(RouteSite::kBaseOption.name));
   } catch (const Query::BadSiteBase& bad) {
     return Refuse(QString::fromUtf8(bad.what()), 2);
   } catch (const std::system_error& error) {
@@ -52,8 +36,33 @@ int main(int argc, char** argv) {
   }
   const QString siteName =
       Ui::ToQString(site->IsInProcess() ? Query::kLocalSiteName : site->Base());
-
   Ui::MainWindow window(site->Base(), siteName);
   window.show();
   return QApplication::exec();
+}
+
+const CommandLine::Program kProgram{
+    .name = "ridelon",
+    .summary = "The stops of a bus or trolleybus line, in a window (公交线路查询器).",
+    .commands = {{.options = {RouteSite::kBaseOption},
+                  .run = [](const CommandLine::Arguments& arguments,
+                            CommandLine::Streams&) { return OpenWindow(arguments); }}},
+    .epilogue =
+        "Exit status: 0 closed, 2 bad command line or route site, 3 the lines on this "
+        "machine cannot be served.\n"};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CommandLine::Streams streams{std::cin, std::cout, std::cerr};
+  // Help and version need no display: answered before Qt looks for one.
+  if (std::ranges::any_of(args, [](const std::string& arg) {
+        return arg == "--help" || arg == "-h" || arg == "--version";
+      }))
+    return CommandLine::Run(kProgram, args, streams);
+  QApplication app(argc, argv);  // takes Qt's own options (-platform …) out of argv
+  QApplication::setApplicationName(QStringLiteral("ridelon"));
+  Ui::UseChineseQtTexts(app);
+  return CommandLine::Run(kProgram, {argv + 1, argv + argc}, streams);
 }

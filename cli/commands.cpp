@@ -35,7 +35,7 @@ const std::uint64_t kMaxInputBytes = kDefaults.maxBodyBytes;  // a page is a pag
 
 const OptionSpec kTrolleybus{.name = "--trolleybus",
                              .help = "the trolleybus line (default: the bus line)"};
-const OptionSpec kBase{.name = "--base", .valueName = "URL", .help = RouteSite::kBaseOptionHelp};
+const OptionSpec& kBase = RouteSite::kBaseOption;
 
 void PrintLine(std::ostream& out, std::u16string_view text) { out << Web::ToUtf8(text) << '\n'; }
 

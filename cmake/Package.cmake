@@ -23,7 +23,7 @@ endforeach()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ridelon)
-set(CPACK_PACKAGE_CONTACT "Ridelon developers <ridelon@localhost>")
+set(CPACK_PACKAGE_CONTACT "Ridelon developers <ridelon@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "stops of a bus or trolleybus line - 公交、电车线路站点查询")
 # CPack puts the summary first, indents this and turns the empty line into a
@@ -39,6 +39,8 @@ user imports from OpenStreetMap, itself; ridelon-site serves them to others.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
+# Loaded at run time, so shlibdeps cannot see them: the font, Qt's own
+# Chinese texts (确定 on buttons) and the SVG plugins that draw the icon.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-translations-l10n, libqt6svg6")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

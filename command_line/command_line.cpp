@@ -69,6 +69,14 @@ void PrintCommandHelp(const Program& program, const Command& command, std::ostre
 }
 
 void PrintProgramHelp(const Program& program, std::ostream& out) {
+  // A program that only does one thing has no commands to list.
+  if (program.commands.size() == 1 && program.commands[0].name.empty()) {
+    out << "Usage: " << Usage(program, program.commands[0]) << "\n\n"
+        << program.summary << "\n\nOptions:\n";
+    PrintOptions(program.commands[0], out);
+    out << '\n' << program.epilogue;
+    return;
+  }
   out << "Usage: " << program.name << " COMMAND [OPTIONS] [ARGUMENTS]\n\n"
       << program.summary << "\n\nCommands:\n";
   std::vector<std::pair<std::string, std::string>> rows;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,9 @@ class QueryWindow {
   // returns when it has closed.
   virtual void ShowTimedMessage(std::u16string_view text) = 0;
   // Runs `work` (the request) to its end. A window that must stay painted
-  // meanwhile runs it elsewhere and waits; the default runs it in place.
-  virtual void RunWhileWaiting(const std::function<void()>& work) { work(); }
+  // meanwhile runs it elsewhere and waits, and may ask it to stop through the
+  // token it hands it (when it is closed, say); the default runs it in place.
+  virtual void RunWhileWaiting(const std::function<void(std::stop_token)>& work) { work({}); }
 };
 
 }  // namespace Query

@@ -43,7 +43,9 @@ QueryOutcome RunQuery(QueryWindow& window, const Web::FetchLimits& limits) {
   Web::FetchOutcome fetched;
   Attempt([&] {
     const std::u16string url = window.QueryUrl();
-    window.RunWhileWaiting([&] { fetched = Web::FetchText(url, kPageCharset, limits); });
+    window.RunWhileWaiting([&](std::stop_token stop) {
+      fetched = Web::FetchText(url, kPageCharset, limits, std::move(stop));
+    });
   });
   outcome.failure = fetched.failure;
 

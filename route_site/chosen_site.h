@@ -4,14 +4,18 @@
 #include <string>
 #include <string_view>
 
+#include "command_line/command_line.h"
 #include "server/in_process_site.h"
 
 namespace RouteSite {
 
-// The help of the option that names a route site, for every program taking it.
-inline constexpr std::string_view kBaseOptionHelp =
-    "ask the route site at URL (default: $RIDELON_ROUTE_SERVICE_BASE, else the lines on this "
-    "machine)";
+// The option that names a route site, for every program taking it.
+inline const CommandLine::OptionSpec kBaseOption{
+    .name = "--base",
+    .valueName = "URL",
+    .help =
+        "ask the route site at URL (default: $RIDELON_ROUTE_SERVICE_BASE, else the lines on "
+        "this machine)"};
 
 // The route site a program's queries go to: the base that --base, the
 // environment or the build names (Query::ChooseSiteBase), else the lines on

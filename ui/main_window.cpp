@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -49,6 +50,7 @@ MainWindow::MainWindow(std::u16string siteBase, const QString& siteName, QWidget
     : QWidget(parent), siteBase_(std::move(siteBase)) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QStringLiteral("公交线路查询器"));
+  setWindowIcon(QIcon(QStringLiteral(":/ridelon.svg")));
   setFixedSize(kClientWidth, kClientHeight);
   BuildControls(siteName);
   OnLoad();
@@ -147,6 +149,7 @@ void MainWindow::OnQueryPressed() {
   if (bus) SetResultsText(queryUrl_);
 
   querying_ = true;
+  queryStop_ = {};
   const Query::QueryOutcome outcome = Query::RunQuery(*this, fetchLimits_);
   querying_ = false;
   // Tells a network failure apart from a missing line.
@@ -163,15 +166,14 @@ void MainWindow::ShowTimedMessage(std::u16string_view text) {
   Ui::ShowTimedMessage(this, ToQString(text), messageTimeout_);
 }
 
-void MainWindow::RunWhileWaiting(const std::function<void()>& work) { RunWhileRepainting(work); }
+void MainWindow::RunWhileWaiting(const std::function<void(std::stop_token)>& work) {
+  RunWhileRepainting(work, queryStop_.get_token());
+}
 
-// A query holds the window until it ends; closing meanwhile would pull the
-// window from under the run.
+// Closing the window during a query ends the query at once: the user is done
+// with it, and a window that cannot be closed looks hung.
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (querying_) {
-    event->ignore();
-    return;
-  }
+  if (querying_) queryStop_.request_stop();
   QWidget::closeEvent(event);
 }
 

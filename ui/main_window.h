@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <chrono>
+#include <stop_token>
 #include <string>
 
 #include "query/query_url.h"
@@ -39,7 +40,7 @@ class MainWindow : public QWidget, public Query::QueryWindow {
   void SetResultsText(std::u16string_view text) override;
   void SetStatusText(std::u16string_view text) override;
   void ShowTimedMessage(std::u16string_view text) override;
-  void RunWhileWaiting(const std::function<void()>& work) override;
+  void RunWhileWaiting(const std::function<void(std::stop_token)>& work) override;
 
   // Tests shorten these so that nothing waits long.
   void SetTimedMessageTimeout(std::chrono::milliseconds timeout) { messageTimeout_ = timeout; }
@@ -72,6 +73,7 @@ class MainWindow : public QWidget, public Query::QueryWindow {
   std::chrono::milliseconds messageTimeout_ = kTimedMessageTimeout;
   Query::FetchLimits fetchLimits_;
   bool querying_ = false;
+  std::stop_source queryStop_;  // asked to stop when the window closes mid-query
 };
 
 }  // namespace Ui

@@ -7,10 +7,10 @@
 
 namespace Ui {
 
-void RunWhileRepainting(const std::function<void()>& work) {
+void RunWhileRepainting(const std::function<void(std::stop_token)>& work, std::stop_token stop) {
   QEventLoop loop;
   std::thread worker([&] {
-    work();
+    work(stop);
     // Queued, so it takes effect once the loop runs even if the work was quick.
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <stop_token>
 
 namespace Ui {
 
-// Runs `work` on a worker thread while this thread keeps the windows painted
-// in a local event loop that takes no user input, under a busy cursor. To its
-// caller it is as synchronous as calling `work` in place.
-void RunWhileRepainting(const std::function<void()>& work);
+// Runs `work` on a worker thread, handing it `stop`, while this thread keeps
+// the windows painted in a local event loop that takes no user input, under a
+// busy cursor. To its caller it is as synchronous as calling `work` in place.
+void RunWhileRepainting(const std::function<void(std::stop_token)>& work, std::stop_token stop);
 
 }  // namespace Ui

@@ -5,11 +5,11 @@
 
 namespace Web {
 
-FetchOutcome FetchText(std::u16string_view url, std::string_view charset,
-                       const FetchLimits& limits) {
+FetchOutcome FetchText(std::u16string_view url, std::string_view charset, const FetchLimits& limits,
+                       std::stop_token stop) {
   FetchOutcome outcome;
   try {
-    GetResult got = HttpGet(EncodeUrlForWire(url), limits);
+    GetResult got = HttpGet(EncodeUrlForWire(url), limits, std::move(stop));
     if (!got.body) {
       outcome.failure = std::move(got.failure);
       return outcome;

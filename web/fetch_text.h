@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -20,8 +21,8 @@ struct FetchOutcome {
 };
 
 // One HTTP GET of `url` (see HttpGet), the body decoded in `charset` (see
-// BytesToText). Never throws.
+// BytesToText); `stop` ends it early. Never throws.
 FetchOutcome FetchText(std::u16string_view url, std::string_view charset,
-                       const FetchLimits& limits = {});
+                       const FetchLimits& limits = {}, std::stop_token stop = {});
 
 }  // namespace Web

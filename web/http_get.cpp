@@ -63,8 +63,10 @@ bool UnreadableContentLength(std::string_view line) {
 // One request and what its callbacks saw.
 class Transfer {
  public:
-  explicit Transfer(const FetchLimits& limits)
-      : limits_(limits), curl_(CurlReady() ? curl_easy_init() : nullptr, &curl_easy_cleanup) {}
+  Transfer(const FetchLimits& limits, std::stop_token stop)
+      : limits_(limits),
+        stop_(std::move(stop)),
+        curl_(CurlReady() ? curl_easy_init() : nullptr, &curl_easy_cleanup) {}
 
   GetResult Run(const std::string& wireUrl) {
     if (!curl_) return {std::nullopt, {FailureKind::Other, "no HTTP client"}};
@@ -141,6 +143,10 @@ class Transfer {
 
   static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto& transfer = *static_cast<Transfer*>(self);
+    if (transfer.stop_.stop_requested()) {
+      transfer.Abort(FailureKind::Other, "stopped");
+      return 1;
+    }
     if (Clock::now() - transfer.lastByte_ <= transfer.limits_.idleTimeout) return 0;
     transfer.Abort(FailureKind::TimedOut,
                    "no data for " + std::to_string(transfer.limits_.idleTimeout.count()) + " ms");
@@ -197,6 +203,7 @@ class Transfer {
   }
 
   const FetchLimits& limits_;
+  std::stop_token stop_;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl_;
   Bytes body_;
   std::uint64_t headerBytes_ = 0;
@@ -207,9 +214,9 @@ class Transfer {
 
 }  // namespace
 
-GetResult HttpGet(const std::string& wireUrl, const FetchLimits& limits) {
+GetResult HttpGet(const std::string& wireUrl, const FetchLimits& limits, std::stop_token stop) {
   try {
-    return Transfer(limits).Run(wireUrl);
+    return Transfer(limits, std::move(stop)).Run(wireUrl);
   } catch (const std::exception& error) {  // out of memory, say
     return {std::nullopt, {FailureKind::Other, error.what()}};
   }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,8 @@ struct GetResult {
 // Redirects are followed to http and https only; gzip and deflate bodies are
 // unpacked. A body cut short, over its cap, or framed in a way that cannot be
 // read counts as no body; so does a response whose header and trailer lines
-// together pass their cap. Loopback addresses never go through a proxy.
-// Never throws.
-GetResult HttpGet(const std::string& wireUrl, const FetchLimits& limits);
+// together pass their cap. Loopback addresses never go through a proxy. A stop
+// requested through `stop` ends it within about a second. Never throws.
+GetResult HttpGet(const std::string& wireUrl, const FetchLimits& limits, std::stop_token stop);
 
 }  // namespace Web

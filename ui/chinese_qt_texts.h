@@ -1,0 +1,12 @@
+#pragma once
+
+class QCoreApplication;
+
+namespace Ui {
+
+// Qt's own texts in Chinese, as the rest of the interface: 确定 rather than
+// "OK" on standard buttons. Returns false when Qt's translations are not
+// installed (Debian: qt6-translations-l10n), which leaves them in English.
+bool UseChineseQtTexts(QCoreApplication& app);
+
+}  // namespace Ui
