@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "latin_base_letters.inc"
+#include "lines/utf8.h"
 
 namespace Lines {
 
@@ -20,21 +21,6 @@ void AppendUtf8(std::string& out, char32_t c) {  // c in the BMP, 0x80 or above
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
   }
   out += static_cast<char>(0x80 | (c & 0x3F));
-}
-
-// The length of the well-formed two- or three-byte sequence at the start of
-// `text` and the character it encodes; 0 when there is none there.
-std::pair<std::size_t, char32_t> DecodeBmp(std::string_view text) {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const auto continues = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
-  if (byte(0) >= 0xC2 && byte(0) <= 0xDF && continues(1))
-    return {2, (char32_t{byte(0)} & 0x1F) << 6 | (byte(1) & 0x3F)};
-  if ((byte(0) & 0xF0) == 0xE0 && continues(1) && continues(2)) {
-    const char32_t c =
-        (char32_t{byte(0)} & 0x0F) << 12 | (char32_t{byte(1)} & 0x3F) << 6 | (byte(2) & 0x3F);
-    if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) return {3, c};
-  }
-  return {0, 0};
 }
 
 char BaseLetterOf(char32_t c) {
@@ -56,7 +42,7 @@ std::string DisplayForm(std::string_view name) {
       ++i;
       continue;
     }
-    const auto [length, c] = DecodeBmp(name.substr(i));
+    const auto [length, c] = DecodeUtf8(name.substr(i));
     if (const char base = length > 0 ? BaseLetterOf(c) : '\0'; base != '\0') {
       AppendUtf8(out, static_cast<unsigned char>(base) + kFullWidthOffset);
     } else {

@@ -1,6 +1,8 @@
 #include "lines/line_address.h"
 
 #include <algorithm>
+#include <cctype>
+#include <vector>
 
 namespace Lines {
 
@@ -32,6 +34,83 @@ bool IsCityName(std::string_view city) {
   return !city.empty() && std::all_of(city.begin(), city.end(), [](char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
   });
+}
+
+Address ParseAddress(std::string_view rawPath) {
+  if (rawPath == "/") return {.kind = Address::Kind::Cities};
+  if (rawPath.size() < 2 || !rawPath.starts_with('/') || !rawPath.ends_with('/')) return {};
+  std::vector<std::string> segments;
+  for (std::string_view rest = rawPath.substr(1, rawPath.size() - 2);;) {
+    const auto slash = rest.find('/');
+    segments.push_back(PercentDecode(rest.substr(0, slash)));
+    if (slash == rest.npos) break;
+    rest.remove_prefix(slash + 1);
+  }
+  if (segments.size() < 2 || !IsCityName(segments[0]) ||
+      std::ranges::any_of(segments, &std::string::empty))
+    return {};
+  Address address{.city = segments[0]};
+  const std::string_view word = segments[1];
+  if (word == kLinesWord && segments.size() == 2) address.kind = Address::Kind::CityLines;
+  if (word == kLinesWord && segments.size() == 3) address.kind = Address::Kind::Line;
+  if (word == kStopWord && segments.size() == 3) {
+    address.kind = Address::Kind::Stop;
+    address.stop = segments[2];
+  }
+  if (word == kTransferWord && segments.size() == 4) {
+    address.kind = Address::Kind::Transfer;
+    address.stop = segments[2];
+    address.to = segments[3];
+  }
+  return address;
+}
+
+std::string CityLinesPath(std::string_view city) {
+  return "/" + std::string(city) + "/" + std::string(kLinesWord) + "/";
+}
+
+std::string StopPath(std::string_view city, std::string_view stop) {
+  return "/" + std::string(city) + "/" + std::string(kStopWord) + "/" + PercentEncode(stop) + "/";
+}
+
+std::string TransferPath(std::string_view city, std::string_view from, std::string_view to) {
+  return "/" + std::string(city) + "/" + std::string(kTransferWord) + "/" + PercentEncode(from) +
+         "/" + PercentEncode(to) + "/";
+}
+
+std::string PercentEncode(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  return out;
+}
+
+std::string PercentDecode(std::string_view text) {
+  const auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
 }
 
 std::optional<fs::path> LineFileName(std::string_view path) {

@@ -5,18 +5,24 @@
 #include <string>
 #include <string_view>
 
-// A line's address on the route site and its file under a data folder, the
-// one place that knows the address's fixed words:
-//   "/{city}/xianlu/{LINE}lu/"         is "{city}/{LINE}lu.txt"         (bus)
-//   "/{city}/xianlu/{LINE}ludianche/"  is "{city}/{LINE}ludianche.txt"  (trolleybus)
+// The route site's addresses, the one place that knows their fixed words:
+//   "/"                                the cities
+//   "/{city}/xianlu/"                  a city's lines
+//   "/{city}/xianlu/{LINE}lu/"         a bus line, file "{city}/{LINE}lu.txt"
+//   "/{city}/xianlu/{LINE}ludianche/"  a trolleybus line, "{city}/{LINE}ludianche.txt"
+//   "/{city}/zhandian/{STOP}/"         the lines that stop at a stop
+//   "/{city}/huancheng/{FROM}/{TO}/"   ways from one stop to another
 // A city is plain Latin letters; a line is a designation (not only spaces)
 // that holds anything but path separators, control characters or a leading
-// dot, in a file name of at most 255 bytes.
+// dot, in a file name of at most 255 bytes. Stop names in addresses are
+// percent-encoded UTF-8.
 namespace Lines {
 
 enum class VehicleKind { Bus, Trolleybus };
 
 inline constexpr std::string_view kLinesWord = "xianlu";
+inline constexpr std::string_view kStopWord = "zhandian";
+inline constexpr std::string_view kTransferWord = "huancheng";
 inline constexpr std::string_view kBusSuffix = "lu";
 inline constexpr std::string_view kTrolleybusSuffix = "ludianche";
 
@@ -41,6 +47,26 @@ std::basic_string<Char> LinePath(VehicleKind kind, std::basic_string_view<Char> 
 
 // Whether `city` can name a city's folder and address: Latin letters only.
 bool IsCityName(std::string_view city);
+
+// What a request path asks for, its segments percent-decoded.
+struct Address {
+  enum class Kind { Cities, CityLines, Line, Stop, Transfer, Other };
+  Kind kind = Kind::Other;
+  std::string city{};
+  std::string stop{};  // the stop, or where a transfer starts
+  std::string to{};    // where a transfer ends
+};
+Address ParseAddress(std::string_view rawPath);
+
+// Paths to link to, for a city already romanised; names are percent-encoded.
+std::string CityLinesPath(std::string_view city);
+std::string StopPath(std::string_view city, std::string_view stop);
+std::string TransferPath(std::string_view city, std::string_view from, std::string_view to);
+
+// `text` with every byte but letters, digits and "-._~" as %XX.
+std::string PercentEncode(std::string_view text);
+// `text` with each %XX as its byte; a "%" without two hex digits stays.
+std::string PercentDecode(std::string_view text);
 
 // The file, relative to a data folder, for a percent-decoded request path, if
 // it is a line's address.

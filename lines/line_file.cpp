@@ -9,6 +9,18 @@ namespace {
 
 constexpr char kComment = '#';
 constexpr char kEscape = '\\';
+constexpr char kDirection = '>';
+
+void AppendStops(std::string& text, const LineFile::Stops& stops) {
+  for (const LineFile::Stop& stop : stops) {
+    const std::string name = WithoutControls(stop.name);
+    if (name.empty() || name[0] == kComment || name[0] == kEscape || name[0] == kDirection)
+      text += kEscape;
+    text += name;
+    if (!stop.location.empty()) text.append("\t").append(WithoutControls(stop.location));
+    text += '\n';
+  }
+}
 
 }  // namespace
 
@@ -43,10 +55,17 @@ LineFile ParseLineFile(std::string_view text) {
       if (line.title.empty() && title != row.npos) line.title = WithoutControls(row.substr(title));
       continue;
     }
+    if (row[0] == kDirection) {
+      const auto note = row.find_first_not_of("> ");
+      line.moreDirections.push_back(
+          {note == row.npos ? "" : WithoutControls(row.substr(note)), {}});
+      continue;
+    }
     if (row[0] == kEscape) row.remove_prefix(1);
     const auto tab = row.find('\t');
-    line.stops.push_back({WithoutControls(row.substr(0, tab)),
-                          tab == row.npos ? "" : WithoutControls(row.substr(tab + 1))});
+    (line.moreDirections.empty() ? line.stops : line.moreDirections.back().stops)
+        .push_back({WithoutControls(row.substr(0, tab)),
+                    tab == row.npos ? "" : WithoutControls(row.substr(tab + 1))});
   }
   return line;
 }
@@ -56,12 +75,10 @@ std::string LineFileText(const LineFile& line, const std::vector<std::string>& c
   text.append("# ").append(WithoutControls(line.title)).append("\n");
   for (const std::string& comment : comments)
     text.append("# ").append(WithoutControls(comment)).append("\n");
-  for (const LineFile::Stop& stop : line.stops) {
-    const std::string name = WithoutControls(stop.name);
-    if (name.starts_with(kComment) || name.starts_with(kEscape) || name.empty()) text += kEscape;
-    text += name;
-    if (!stop.location.empty()) text.append("\t").append(WithoutControls(stop.location));
-    text += '\n';
+  AppendStops(text, line.stops);
+  for (const LineFile::Direction& direction : line.moreDirections) {
+    text.append("> ").append(WithoutControls(direction.note)).append("\n");
+    AppendStops(text, direction.stops);
   }
   return text;
 }

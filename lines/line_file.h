@@ -10,7 +10,8 @@ namespace Lines {
 
 // One line of the route site, as its file holds it (site/data/README.md):
 // the first comment line ("# …") is the title, every other non-empty line a
-// stop, "name" or "name<TAB>location". A stop line starting with "\" has it
+// stop, "name" or "name<TAB>location", in the line's first direction until a
+// row "> note" starts another direction. A stop line starting with "\" has it
 // dropped, so that "\#1号门" is the stop "#1号门". Control characters (C0, C1,
 // DEL) in a name or location read as a space.
 struct LineFile {
@@ -18,8 +19,14 @@ struct LineFile {
     std::string name;
     std::string location;
   };
+  using Stops = std::vector<Stop>;
+  struct Direction {
+    std::string note;
+    Stops stops;
+  };
   std::string title;
-  std::vector<Stop> stops;
+  Stops stops;  // the first direction, which a page's records carry
+  std::vector<Direction> moreDirections{};
 };
 
 // Line files larger than this are refused: a line has tens of stops, not

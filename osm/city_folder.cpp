@@ -13,29 +13,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string JoinStops(const Route& route) {
-  std::string joined;
-  for (const auto& stop : route.stops) joined += (joined.empty() ? "" : "——") + stop.name;
-  return joined;
-}
-
 void WriteFile(const fs::path& file, const std::string& text) {
   std::ofstream out(file, std::ios::binary);
   if (!(out << text).flush()) throw std::runtime_error("cannot write " + file.string());
 }
 
-// The line file: the title, where the data comes from and every other variant
-// as comments, and the page's stops.
+Lines::LineFile::Stops StopsOf(const Route& route) {
+  Lines::LineFile::Stops stops;
+  for (const auto& stop : route.stops) stops.push_back({stop.name, stop.location});
+  return stops;
+}
+
+// The line file: the title, where the data comes from, the page's stops, and
+// every other variant (the other direction, usually) as a direction of its own.
 std::string LineFileOf(const std::vector<const Route*>& routes) {
   const Route& page = *routes.front();
-  Lines::LineFile line{page.name.empty() ? page.ref : page.name, {}};
-  for (const auto& stop : page.stops) line.stops.push_back({stop.name, stop.location});
-  std::vector<std::string> comments{"OpenStreetMap relation " + std::to_string(page.id) +
-                                    " (© OpenStreetMap contributors, ODbL)"};
+  Lines::LineFile line{page.name.empty() ? page.ref : page.name, StopsOf(page)};
   for (std::size_t i = 1; i < routes.size(); ++i)
-    comments.push_back("also relation " + std::to_string(routes[i]->id) + " (" + routes[i]->name +
-                       "): " + JoinStops(*routes[i]));
-  return Lines::LineFileText(line, comments);
+    line.moreDirections.push_back(
+        {"relation " + std::to_string(routes[i]->id) + " (" + routes[i]->name + ")",
+         StopsOf(*routes[i])});
+  return Lines::LineFileText(line, {"OpenStreetMap relation " + std::to_string(page.id) +
+                                    " (© OpenStreetMap contributors, ODbL)"});
 }
 
 }  // namespace

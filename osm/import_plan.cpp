@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "lines/display_form.h"
 #include "lines/line_address.h"
+#include "lines/utf8.h"
 #include "pinyin/char_code.h"
 #include "query/query_url.h"
 #include "web/text_codec.h"
@@ -32,17 +34,23 @@ std::optional<std::string> FileNameOf(const Route& route, const std::u16string& 
 
 // Whether a query shows `name` whole: whether code page 936 writes every
 // character of its display form with two bytes.
-bool ShownWhole(const std::string& name) {
-  const std::u16string shown = Web::FromUtf8(Lines::DisplayForm(name));
-  return std::ranges::all_of(
-      shown, [](char16_t unit) { return Pinyin::IsDoubleByte(Pinyin::CharCode(unit)); });
+bool ShownWhole(std::string_view name) {
+  const std::string shown = Lines::DisplayForm(name);
+  for (std::string_view rest = shown; !rest.empty();) {
+    const auto [length, c] = Lines::DecodeUtf8(rest);
+    if (length == 0 || c > 0xFFFF || !Pinyin::IsDoubleByte(Pinyin::CharCode(static_cast<char16_t>(c))))
+      return false;
+    rest.remove_prefix(length);
+  }
+  return true;
 }
 
 void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, ImportReport& report) {
+  std::unordered_set<std::string_view> seen;
   std::set<std::string_view> names;
   for (const PlannedLine& line : lines)
     for (const auto& stop : line.routes.front()->stops)
-      if (!ShownWhole(stop.name)) names.insert(stop.name);
+      if (seen.insert(stop.name).second && !ShownWhole(stop.name)) names.insert(stop.name);
   if (!names.empty())
     report.notes.push_back(
         "stop names with characters a query cannot show: " + std::to_string(names.size()) +

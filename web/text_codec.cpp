@@ -2,7 +2,6 @@
 
 #include <iconv.h>
 
-#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -13,8 +12,12 @@ namespace Web {
 
 namespace {
 
-constexpr const char* kNativeUtf16 =
-    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+// glibc's wchar_t is UCS-4, which its iconv converts without loading a
+// module of its own (UTF-16 would cost a dlopen per process); the step
+// between UCS-4 and UTF-16 is done here.
+constexpr const char* kUcs4 = "WCHAR_T";
+static_assert(sizeof(wchar_t) == 4);
+constexpr char32_t kReplacement = U'\uFFFD';
 
 struct IconvCloser {
   void operator()(void* descriptor) const { iconv_close(static_cast<iconv_t>(descriptor)); }
@@ -30,7 +33,7 @@ std::string Convert(const char* to, const std::string& from, std::string_view in
     throw std::runtime_error("unknown charset \"" + from + "\"");
   const std::unique_ptr<void, IconvCloser> descriptor(opened);
 
-  std::string output(input.size() * 2 + 16, '\0');
+  std::string output(input.size() * 4 + 16, '\0');
   char* in = const_cast<char*>(input.data());  // iconv's signature; it does not write
   std::size_t inLeft = input.size();
   std::size_t written = 0;
@@ -66,13 +69,23 @@ std::string CharsetName(std::string_view charset) {
 }  // namespace
 
 std::u16string BytesToText(std::span<const std::uint8_t> bytes, std::string_view charset) {
-  constexpr char16_t kReplacement = u'\uFFFD';
-  const std::string units =
-      Convert(kNativeUtf16, CharsetName(charset),
+  const std::string ucs4 =
+      Convert(kUcs4, CharsetName(charset),
               {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
               {reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement}, 1);
-  std::u16string text(units.size() / 2, u'\0');
-  std::memcpy(text.data(), units.data(), text.size() * 2);
+  std::u16string text;
+  text.reserve(ucs4.size() / 4);
+  for (std::size_t i = 0; i + 4 <= ucs4.size(); i += 4) {
+    char32_t c = 0;
+    std::memcpy(&c, ucs4.data() + i, 4);
+    if (c > 0xFFFF) {
+      c -= 0x10000;
+      text += static_cast<char16_t>(0xD800 + (c >> 10));
+      text += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      text += static_cast<char16_t>(c);
+    }
+  }
   if (!text.empty() && text.front() == u'\uFEFF') text.erase(0, 1);
   return text;
 }
@@ -82,8 +95,19 @@ std::u16string FromUtf8(std::string_view utf8) {
 }
 
 std::string ToUtf8(std::u16string_view text) {
-  return Convert("UTF-8", kNativeUtf16,
-                 {reinterpret_cast<const char*>(text.data()), text.size() * 2}, "\xEF\xBF\xBD", 2);
+  std::u32string ucs4;
+  ucs4.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      ucs4 += static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
+    } else {
+      ucs4 += unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit;  // a lone surrogate
+    }
+  }
+  return Convert("UTF-8", kUcs4, {reinterpret_cast<const char*>(ucs4.data()), ucs4.size() * 4},
+                 "\xEF\xBF\xBD", 4);
 }
 
 }  // namespace Web

@@ -195,8 +195,12 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   ASSERT_EQ(line.stops.size(), 3u);
   EXPECT_EQ(line.stops[0].name, "西站");
   EXPECT_EQ(line.stops[0].location, "116.3|39.9");
-  EXPECT_NE(bus1.find("# also relation 21 (1路): 东站——西站\n"), std::string::npos) << bus1;
-  EXPECT_NE(bus1.find("# also relation 25 (): 南门\n"), std::string::npos) << bus1;
+  // The other variants are the line's other directions, each with its note.
+  ASSERT_EQ(line.moreDirections.size(), 2u) << bus1;
+  EXPECT_EQ(line.moreDirections[0].note, "relation 21 (1路)");
+  EXPECT_EQ(line.moreDirections[0].stops.size(), 2u);
+  EXPECT_EQ(line.moreDirections[0].stops[0].name, "东站");
+  EXPECT_EQ(line.moreDirections[1].note, "relation 25 ()");
   EXPECT_EQ(Lines::ParseLineFile(ReadText(data / "beijing" / "K5lu.txt")).stops.size(), 2u);
 
   const auto refused = [&](Osm::ImportRequest request, const std::string& reason) {
@@ -274,8 +278,9 @@ TEST(ImportLines, GroupsRoutesAsRidersKnowTheLines) {
   const Lines::LineFile line = Lines::ParseLineFile(six);
   ASSERT_EQ(line.stops.size(), 2u);
   EXPECT_EQ(line.stops[0].name, "中街");  // relation 11, C.A.M. 6, the lower id of a tie
-  EXPECT_NE(six.find("# also relation 12 (Bus 6 注入站): 汽车总站——中街\n"), std::string::npos)
-      << six;
+  ASSERT_EQ(line.moreDirections.size(), 1u) << six;
+  EXPECT_EQ(line.moreDirections[0].note, "relation 12 (Bus 6 注入站)");
+  EXPECT_EQ(line.moreDirections[0].stops[0].name, "汽车总站");
   EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "7lu.txt").stops.size(), 1u);
   for (const std::string relation : {"14", "15", "16"})
     EXPECT_EQ(std::ranges::count_if(report.notes,
