@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace Lines {
@@ -20,6 +21,16 @@ fs::path UserDataFolder() {
     home = user != nullptr ? user->pw_dir : "/";
   }
   return fs::path(home) / ".local" / "share" / "ridelon" / "site";
+}
+
+bool RegularFileInside(const fs::path& file, const fs::path& folder) {
+  std::error_code error;
+  const fs::path real = fs::canonical(file, error);
+  if (error || !fs::is_regular_file(real, error)) return false;
+  const fs::path root = fs::canonical(folder, error);
+  if (error) return false;
+  const auto [rootEnd, realAt] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
+  return rootEnd == root.end();
 }
 
 std::vector<fs::path> DataFolders() {

@@ -15,4 +15,8 @@ std::filesystem::path UserDataFolder();
 // tree's.
 std::vector<std::filesystem::path> DataFolders();
 
+// Whether `file` is a regular file whose real location lies inside `folder`:
+// nothing a symbolic link leads out of a data folder to is served.
+bool RegularFileInside(const std::filesystem::path& file, const std::filesystem::path& folder);
+
 }  // namespace Lines

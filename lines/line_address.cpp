@@ -127,6 +127,17 @@ std::optional<fs::path> LineFileName(std::string_view path) {
   return fs::u8path(city) / fs::u8path(std::string(line) + std::string(kFileSuffix));
 }
 
+std::optional<LineName> LineOfFile(std::string_view fileName) {
+  if (!fileName.ends_with(kFileSuffix)) return std::nullopt;
+  const std::string_view line = fileName.substr(0, fileName.size() - kFileSuffix.size());
+  if (!SafeLine(line)) return std::nullopt;
+  // A trolleybus suffix ends in "che", so it cannot be read as a bus's "lu".
+  if (line.ends_with(kTrolleybusSuffix))
+    return LineName{VehicleKind::Trolleybus,
+                    std::string(line.substr(0, line.size() - kTrolleybusSuffix.size()))};
+  return LineName{VehicleKind::Bus, std::string(line.substr(0, line.size() - kBusSuffix.size()))};
+}
+
 std::optional<std::string> LineAddress(const fs::path& relativeFile) {
   const std::string city = relativeFile.parent_path().string();
   const std::string name = relativeFile.filename().string();

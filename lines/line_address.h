@@ -76,4 +76,11 @@ std::optional<std::filesystem::path> LineFileName(std::string_view path);
 // names a line.
 std::optional<std::string> LineAddress(const std::filesystem::path& relativeFile);
 
+// The line a file in a city's folder holds ("K55lu.txt": bus K55), if any.
+struct LineName {
+  VehicleKind kind;
+  std::string designation;
+};
+std::optional<LineName> LineOfFile(std::string_view fileName);
+
 }  // namespace Lines

@@ -1,49 +1,12 @@
 #include "lines/line_page.h"
 
-#include <sstream>
-
 #include "lines/display_form.h"
+#include "lines/html.h"
+#include "lines/line_address.h"
 
 namespace Lines {
 
 namespace {
-
-std::string EscapeHtml(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      // Brackets and braces too, so that no stop name shown above the script
-      // can form the markers of a stop record.
-      case '[':
-        out += "&#91;";
-        break;
-      case ']':
-        out += "&#93;";
-        break;
-      case '{':
-        out += "&#123;";
-        break;
-      case '}':
-        out += "&#125;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 // A location as the records carry it: only what coordinates are written
 // with, so that nothing in it can be read as part of a stop.
@@ -58,26 +21,29 @@ std::string LocationForm(std::string_view location) {
 
 }  // namespace
 
-std::string LinePage(const LineFile& line) {
-  std::ostringstream page;
-  page << "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-       << "<title>" << EscapeHtml(line.title) << "</title></head>\n<body>\n"
-       << "<h1>" << EscapeHtml(line.title) << "</h1>\n<ol>\n";
-  for (const LineFile::Stop& stop : line.stops)
-    page << "<li>" << EscapeHtml(stop.name) << "</li>\n";
-  page << "</ol>\n<script>\nvar line = {stations:[";
-  for (std::size_t i = 0; i < line.stops.size(); ++i) {
-    page << (i ? "," : "") << "{name:'" << DisplayForm(line.stops[i].name) << "',strlatlon:'"
-         << LocationForm(line.stops[i].location) << "'}";
-  }
-  page << "]};\n</script>\n</body></html>\n";
-  return page.str();
+std::string LinePage(const LineFile& line, std::string_view city) {
+  std::string body = "<p>" + Link("/", "城市") + " · " + Link(CityLinesPath(city), "本市线路") +
+                     "</p>\n";
+  const auto appendDirection = [&](const LineFile::Stops& stops) {
+    if (stops.empty()) return;
+    body += "<h2>" + EscapeHtml(stops.front().name + " → " + stops.back().name) + "</h2>\n<ol>\n";
+    for (const LineFile::Stop& stop : stops)
+      body += "<li>" + Link(StopPath(city, stop.name), stop.name) + "</li>\n";
+    body += "</ol>\n";
+  };
+  appendDirection(line.stops);
+  for (const LineFile::Direction& direction : line.moreDirections) appendDirection(direction.stops);
+  // The records: the first direction only, which is what the tool reads.
+  body += "<script>\nvar line = {stations:[";
+  for (std::size_t i = 0; i < line.stops.size(); ++i)
+    body += std::string(i ? "," : "") + "{name:'" + DisplayForm(line.stops[i].name) +
+            "',strlatlon:'" + LocationForm(line.stops[i].location) + "'}";
+  body += "]};\n</script>\n";
+  return HtmlPage(line.title, body);
 }
 
 std::string NotFoundPage(std::string_view path) {
-  return "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-         "<title>404 没有这条线路</title></head>\n<body><h1>404 没有这条线路</h1>\n<p>" +
-         EscapeHtml(path) + "</p>\n</body></html>\n";
+  return HtmlPage("404 没有这条线路", "<p>" + EscapeHtml(path) + "</p>\n");
 }
 
 }  // namespace Lines

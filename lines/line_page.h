@@ -7,12 +7,13 @@
 
 namespace Lines {
 
-// A line's page: UTF-8 HTML with the stops as a list for people, with their
-// names as they are, and as records in a script for the tool,
-// "[{name:'…',strlatlon:'…'},…]}", with their names in display form
-// (DisplayForm) and their locations in the letters, digits and ".|+-" that
+// A line's page: UTF-8 HTML with every direction as a list for people, its
+// stops by their names as they are, each linked to its stop's page in `city`;
+// and the first direction as records in a script for the tool,
+// "[{name:'…',strlatlon:'…'},…]}", with the names in display form
+// (DisplayForm) and the locations in the letters, digits and ".|+-" that
 // coordinates are written with.
-std::string LinePage(const LineFile& line);
+std::string LinePage(const LineFile& line, std::string_view city);
 
 // The page for an address that is no line.
 std::string NotFoundPage(std::string_view path);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "lines/data_folders.h"
 #include "lines/line_address.h"
 #include "lines/line_file.h"
 #include "lines/line_page.h"
@@ -15,22 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Whether `file` is a regular file whose real location lies inside `folder`:
-// a symbolic link out of the data folder is not served.
-bool RegularFileInside(const fs::path& file, const fs::path& folder) {
-  std::error_code error;
-  const fs::path real = fs::canonical(file, error);
-  if (error || !fs::is_regular_file(real, error)) return false;
-  const fs::path root = fs::canonical(folder, error);
-  if (error) return false;
-  const auto [rootEnd, realAt] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
-  return rootEnd == root.end();
-}
-
-// The stamp of the file `file` resolves to; a file that is gone has none.
-FileStamp Stamp(const fs::path& file) {
+// The stamp of what `path` resolves to; what is gone has none.
+FileStamp Stamp(const fs::path& path) {
   struct stat status {};
-  if (::stat(file.c_str(), &status) != 0) return {};
+  if (::stat(path.c_str(), &status) != 0) return {};
   return {static_cast<unsigned long>(status.st_ino), static_cast<long long>(status.st_size),
           static_cast<long long>(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec};
 }
@@ -40,59 +29,111 @@ bool IsFolder(const fs::path& path) {
   return fs::is_directory(path, error);
 }
 
+bool AnyAppeared(const std::vector<fs::path>& folders) {
+  return std::ranges::any_of(folders, IsFolder);
+}
+
+const std::string kServerError = "<!DOCTYPE html>\n<html><body><h1>500</h1></body></html>\n";
+
 }  // namespace
 
 PageCache::PageCache(std::vector<fs::path> dataFolders, Log log)
     : dataFolders_(std::move(dataFolders)), log_(std::move(log)) {}
 
-std::optional<PageCache::Located> PageCache::Locate(std::string_view path) const {
-  const auto relative = LineFileName(path);
-  if (!relative) return std::nullopt;
-  Located located;
-  for (const fs::path& folder : dataFolders_) {
-    const fs::path cityFolder = folder / relative->parent_path();
-    if (!IsFolder(cityFolder)) {
-      located.earlierCityFolders.push_back(cityFolder);
+std::optional<PageCache::CityPlace> PageCache::Place(std::string_view city) const {
+  CityPlace place;
+  for (const fs::path& dataFolder : dataFolders_) {
+    const fs::path folder = dataFolder / fs::u8path(city);
+    if (!IsFolder(folder)) {
+      place.earlierCityFolders.push_back(folder);
       continue;
     }
-    located.file = folder / *relative;
-    std::error_code error;
-    if (fs::exists(fs::symlink_status(located.file, error)) &&
-        RegularFileInside(located.file, folder))
-      return located;
-    return std::nullopt;  // the city is this folder's
+    place.folder = folder;
+    place.dataFolder = dataFolder;
+    return place;
   }
   return std::nullopt;
 }
 
-bool PageCache::Current(const Cached& cached) {
-  return Stamp(cached.file) == cached.stamp &&
-         std::none_of(cached.earlierCityFolders.begin(), cached.earlierCityFolders.end(), IsFolder);
+Page PageCache::Answer(std::string_view rawPath) {
+  const Address address = ParseAddress(rawPath);
+  if (address.kind == Address::Kind::Cities) return CitiesPage(Cities());
+  if (address.kind == Address::Kind::Line) return LineAnswer(rawPath, address.city);
+  const auto city = address.kind == Address::Kind::Other ? nullptr : City(address.city);
+  if (city == nullptr) return {404, NotFoundPage(PercentDecode(rawPath))};
+  if (address.kind == Address::Kind::Stop) return StopPage(*city, address.stop);
+  if (address.kind == Address::Kind::Transfer) return TransferPage(*city, address.stop, address.to);
+  return CityLinesPage(*city);
 }
 
-Page PageCache::Answer(std::string_view path) {
+Page PageCache::LineAnswer(std::string_view rawPath, const std::string& city) {
   // The common case: a page already built from a file that has not changed
   // costs one stat.
-  if (const auto cached = pages_.find(path); cached != pages_.end() && Current(cached->second))
+  if (const auto cached = lines_.find(rawPath);
+      cached != lines_.end() && Stamp(cached->second.file) == cached->second.stamp &&
+      !AnyAppeared(cached->second.earlierCityFolders))
     return {200, cached->second.page};
 
-  auto located = Locate(path);
-  if (!located) {
-    if (const auto stale = pages_.find(path); stale != pages_.end()) pages_.erase(stale);
+  const std::string path = PercentDecode(rawPath);
+  const auto relative = LineFileName(path);
+  const auto place = Place(city);
+  std::error_code error;
+  const fs::path file = place && relative ? place->dataFolder / *relative : fs::path();
+  if (file.empty() || !fs::exists(fs::symlink_status(file, error)) ||
+      !RegularFileInside(file, place->dataFolder)) {
+    lines_.erase(std::string(rawPath));
     return {404, NotFoundPage(path)};
   }
   try {
-    const FileStamp stamp = Stamp(located->file);
-    LineFile line = ReadLineFile(located->file);
-    if (line.title.empty()) line.title = located->file.stem().string();
-    Cached& cached = pages_[std::string(path)];
-    cached = {located->file, stamp, std::move(located->earlierCityFolders), LinePage(line)};
+    const FileStamp stamp = Stamp(file);
+    LineFile line = ReadLineFile(file);
+    if (line.title.empty()) line.title = file.stem().string();
+    CachedLine& cached = lines_[std::string(rawPath)];
+    cached = {file, stamp, place->earlierCityFolders, LinePage(line, city)};
     return {200, cached.page};
-  } catch (const std::exception& error) {
-    pages_.erase(std::string(path));
-    log_(std::string("error: ") + error.what());
-    return {500, "<!DOCTYPE html>\n<html><body><h1>500</h1></body></html>\n"};
+  } catch (const std::exception& failure) {
+    lines_.erase(std::string(rawPath));
+    log_(std::string("error: ") + failure.what());
+    return {500, kServerError};
   }
+}
+
+std::shared_ptr<const CityIndex> PageCache::City(std::string_view city) {
+  if (const auto cached = cities_.find(city);
+      cached != cities_.end() && Stamp(cached->second.place.folder) == cached->second.stamp &&
+      !AnyAppeared(cached->second.place.earlierCityFolders))
+    return cached->second.index;
+  const auto place = Place(city);
+  if (!place) {
+    cities_.erase(std::string(city));
+    return nullptr;
+  }
+  const FileStamp stamp = Stamp(place->folder);
+  auto index = std::make_shared<const CityIndex>(
+      CityIndex::Build(city, place->folder, place->dataFolder));
+  for (const std::string& problem : index->Unreadable()) log_("error: " + problem);
+  cities_[std::string(city)] = {*place, stamp, index};
+  return index;
+}
+
+std::vector<CitySummary> PageCache::Cities() {
+  std::vector<std::string> names;
+  for (const fs::path& dataFolder : dataFolders_) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
+      const std::string name = entry.path().filename().string();
+      // A link is another name of a city listed under its own.
+      if (IsCityName(name) && !entry.is_symlink(error) && IsFolder(entry.path()))
+        names.push_back(name);
+    }
+  }
+  std::ranges::sort(names);
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  std::vector<CitySummary> cities;
+  for (const std::string& name : names)
+    if (const auto index = City(name); index != nullptr && !index->Lines().empty())
+      cities.push_back({name, index->Name(), index->Lines().size()});
+  return cities;
 }
 
 }  // namespace Lines

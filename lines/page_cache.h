@@ -3,14 +3,20 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lines/city_index.h"
+#include "lines/guide_pages.h"
+#include "lines/html.h"
+
 namespace Lines {
 
-// What tells one version of a file from the next: inode, size and change time.
+// What tells one version of a file or folder from the next: inode, size and
+// change time.
 struct FileStamp {
   unsigned long inode = 0;
   long long size = -1;
@@ -18,53 +24,58 @@ struct FileStamp {
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
-// What a request path comes to: an HTTP status and the HTML page to show.
-struct Page {
-  int status = 200;
-  std::string html;
-};
-
-// The pages of the lines in the data folders: a line's address (see
-// line_address.h) is answered from its file in the first data folder that has
-// a folder for its city; the lines of later folders do not count for that
-// city, so the user's own lines of a city replace the sample lines whole.
-// Only regular files that resolve inside their data folder count. Pages are
-// built once per change of their file and kept while no earlier folder gains
-// the city. Not thread-safe: each serving thread has its own.
+// The route site's pages (line_address.h) from the data folders. A city is
+// the first data folder's that has a folder for it; the lines of later folders
+// do not count for that city, so the user's own lines of a city replace the
+// sample lines whole. Only regular files that resolve inside their data
+// folder count. A line's page is built once per change of its file, a city's
+// index once per change of its folder, and both are kept while no earlier
+// folder gains the city. Not thread-safe: each serving thread has its own.
 class PageCache {
  public:
   using Log = std::function<void(std::string_view line)>;
 
   PageCache(std::vector<std::filesystem::path> dataFolders, Log log);
 
-  // The page for a percent-decoded request path: the line's page, a 404 page,
-  // or a 500 page (logged) when the line's file cannot be read.
-  Page Answer(std::string_view path);
+  // The page for a request path as received (percent-encoded): the page
+  // asked for, a 404 page, or a 500 page (logged) when a line's file cannot
+  // be read.
+  Page Answer(std::string_view rawPath);
+
+  // The index of a city, built or kept; null when no data folder has it.
+  std::shared_ptr<const CityIndex> City(std::string_view city);
+
+  // The cities of every data folder, the first folder's winning.
+  std::vector<CitySummary> Cities();
 
  private:
-  // The file that answers a path, and the folders for its city in earlier
-  // data folders, any of which would take the city over by appearing.
-  struct Located {
-    std::filesystem::path file;
+  // Where a city's lines are, and the folders for it in earlier data folders,
+  // any of which would take the city over by appearing.
+  struct CityPlace {
+    std::filesystem::path folder;
+    std::filesystem::path dataFolder;
     std::vector<std::filesystem::path> earlierCityFolders;
   };
-  std::optional<Located> Locate(std::string_view path) const;
+  std::optional<CityPlace> Place(std::string_view city) const;
 
-  // A built page and the identity of the file it was built from; a change of
-  // any of these rebuilds it.
-  struct Cached {
+  struct CachedLine {
     std::filesystem::path file;
     FileStamp stamp;
-    std::vector<std::filesystem::path> earlierCityFolders;  // none of which may appear
+    std::vector<std::filesystem::path> earlierCityFolders;
     std::string page;
   };
+  struct CachedCity {
+    CityPlace place;
+    FileStamp stamp;
+    std::shared_ptr<const CityIndex> index;
+  };
 
-  // Whether the cached page still stands for its path.
-  static bool Current(const Cached& cached);
+  Page LineAnswer(std::string_view rawPath, const std::string& city);
 
   std::vector<std::filesystem::path> dataFolders_;
   Log log_;
-  std::map<std::string, Cached, std::less<>> pages_;  // by request path
+  std::map<std::string, CachedLine, std::less<>> lines_;  // by request path
+  std::map<std::string, CachedCity, std::less<>> cities_;  // by pinyin
 };
 
 }  // namespace Lines

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "lines/city_index.h"
 #include "lines/line_file.h"
 #include "osm/folder_swap.h"
 #include "osm/on_every_core.h"
@@ -53,7 +54,7 @@ fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& 
   try {
     fs::remove_all(fresh);
     fs::create_directory(fresh);
-    WriteFile(fresh / kCityNameFile, Lines::WithoutControls(cityName) + "\n");
+    WriteFile(fresh / Lines::kCityNameFile, Lines::WithoutControls(cityName) + "\n");
     // Creating a thousand files is mostly the kernel's work, which cores share.
     ForEachOnEveryCore(std::span(lines), [&fresh](const PlannedLine& line) {
       WriteFile(fresh / line.fileName, LineFileOf(line.routes));

@@ -8,10 +8,6 @@
 
 namespace Osm {
 
-// The file in a city's folder that holds the city's name as the user typed
-// it (北京); it names no line.
-inline constexpr char kCityNameFile[] = ".city";
-
 // Writes the planned line files, and the city's name, as the folder
 // {dataFolder}/{cityPinyin}, in place of the city's earlier lines.
 // Everything is written into a folder beside the city's and swapped in at the

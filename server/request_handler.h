@@ -12,8 +12,9 @@ struct Response {
   std::string html;
 };
 
-// Answers a GET or HEAD for a percent-decoded request path. Called only from
-// the event loop that owns it.
+// Answers a GET or HEAD for a request path as received, percent-encoded, so
+// that an encoded "/" stays apart from the path's own. Called only from the
+// event loop that owns it.
 using RequestHandler = std::function<Response(std::string_view path)>;
 
 // Makes one handler per event loop, so that no handler is shared between

@@ -256,17 +256,13 @@ void ServingLoop::Answer(evhttp_request* request, void* self) {
   const evhttp_cmd_type method = evhttp_request_get_command(request);
   const char* uri = evhttp_request_get_uri(request);
   const std::string received = uri != nullptr ? uri : "";
-  const char* rawPath = evhttp_uri_get_path(evhttp_request_get_evhttp_uri(request));
-  std::size_t length = 0;
-  char* decoded = evhttp_uridecode(rawPath != nullptr ? rawPath : "", 0, &length);
-  const std::string path(decoded != nullptr ? decoded : "", decoded != nullptr ? length : 0);
-  std::free(decoded);
+  const char* path = evhttp_uri_get_path(evhttp_request_get_evhttp_uri(request));
 
   evkeyvalq* headers = evhttp_request_get_output_headers(request);
   const bool head = method == EVHTTP_REQ_HEAD;
   Response response;
   if (method == EVHTTP_REQ_GET || head) {
-    response = loop.handle_(path);
+    response = loop.handle_(path != nullptr ? path : "");
   } else {
     response = {405, ""};
     evhttp_add_header(headers, "Allow", "GET, HEAD");

@@ -58,7 +58,7 @@ TEST(PageCache, AnswersOnlyLineAddressesOfExistingFiles) {
   EXPECT_EQ(site.Answer("/beijing/xianlu/103ludianche/").status, 200);
   for (const char* path :
        {"/jinan/xianlu/K55ludianche/", "/jinan/xianlu/k55lu/", "/jinan/xianlu/K55lu",
-        "/jinan/K55lu/", "/", "", "/jinan/xianlu/lu/", "/jinan/xianlu/../../README.mdlu/",
+        "/jinan/K55lu/", "", "/jinan/xianlu/lu/", "/jinan/xianlu/../../README.mdlu/",
         "/../jinan/xianlu/K55lu/", "/jinan/xianlu/../jinan/K55lu/", "/jinan/xianlu/.K55lu/",
         "/jin4n/xianlu/K55lu/", "/jinan/xianlu/K\00155lu/"})
     EXPECT_EQ(site.Answer(path).status, 404) << path;
@@ -88,8 +88,8 @@ TEST_F(PageCacheTest, ShowsEveryStopNameWholeThroughTheExtraction) {
   Write("jinan/1lu.txt", file);
   const std::string page = Answer("/jinan/xianlu/1lu/").html;
   EXPECT_EQ(Query::ExtractStationList(Web::FromUtf8(page)).stops, expected) << page;
-  EXPECT_NE(page.find("<li>五道口,东</li>"), std::string::npos) << page;
-  EXPECT_NE(page.find("<li>Princesse Stéphanie</li>"), std::string::npos) << page;
+  EXPECT_NE(page.find(">五道口,东</a></li>"), std::string::npos) << page;
+  EXPECT_NE(page.find(">Princesse Stéphanie</a></li>"), std::string::npos) << page;
   EXPECT_NE(page.find("strlatlon:'116.3|39.9'"), std::string::npos) << page;
 }
 

@@ -1,0 +1,89 @@
+#include "lines/city_index.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+#include <tuple>
+
+#include "lines/data_folders.h"
+#include "lines/line_file.h"
+
+namespace Lines {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> NamesOf(const LineFile::Stops& stops) {
+  std::vector<std::string> names;
+  names.reserve(stops.size());
+  for (const LineFile::Stop& stop : stops) names.push_back(stop.name);
+  return names;
+}
+
+std::string CityName(const fs::path& cityFolder, std::string_view city) {
+  std::ifstream file(cityFolder / kCityNameFile);
+  std::string name;
+  if (std::getline(file, name) && !name.empty()) return WithoutControls(name);
+  return std::string(city);
+}
+
+}  // namespace
+
+CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
+                           const fs::path& dataFolder) {
+  CityIndex index;
+  index.city_ = city;
+  index.name_ = CityName(cityFolder, city);
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(cityFolder, error)) {
+    const std::string fileName = entry.path().filename().string();
+    const auto name = LineOfFile(fileName);
+    if (!name || !RegularFileInside(entry.path(), dataFolder)) continue;
+    try {
+      LineFile file = ReadLineFile(entry.path());
+      CityLine line{*name, file.title.empty() ? name->designation : file.title,
+                    *LineAddress(fs::path(city) / fileName), {NamesOf(file.stops)}};
+      for (const LineFile::Direction& direction : file.moreDirections)
+        line.directions.push_back(NamesOf(direction.stops));
+      index.lines_.push_back(std::move(line));
+    } catch (const std::exception& failure) {
+      index.unreadable_.push_back(failure.what());
+    }
+  }
+  std::ranges::sort(index.lines_, {}, [](const CityLine& line) {
+    return std::tie(line.name.kind, line.name.designation);
+  });
+  for (std::uint32_t l = 0; l < index.lines_.size(); ++l) {
+    const auto& directions = index.lines_[l].directions;
+    for (std::uint32_t d = 0; d < directions.size(); ++d)
+      for (std::uint32_t p = 0; p < directions[d].size(); ++p)
+        index.visits_[directions[d][p]].push_back({l, d, p});
+  }
+  return index;
+}
+
+const std::vector<StopVisit>& CityIndex::Visits(std::string_view stop) const {
+  static const std::vector<StopVisit> kNone;
+  const auto found = visits_.find(std::string(stop));
+  return found == visits_.end() ? kNone : found->second;
+}
+
+std::vector<std::string> CityIndex::Stops() const {
+  std::vector<std::string> stops;
+  stops.reserve(visits_.size());
+  for (const auto& [stop, visits] : visits_) stops.push_back(stop);
+  std::ranges::sort(stops);
+  return stops;
+}
+
+std::vector<std::string> CityIndex::StopsContaining(std::string_view text) const {
+  std::vector<std::string> stops;
+  if (text.empty()) return stops;
+  for (const auto& [stop, visits] : visits_)
+    if (stop.find(text) != std::string::npos) stops.push_back(stop);
+  std::ranges::sort(stops);
+  return stops;
+}
+
+}  // namespace Lines

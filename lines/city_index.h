@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "lines/line_address.h"
+
+namespace Lines {
+
+// One line of a city, as the guide shows it: every direction its file holds,
+// each a list of stop names in order.
+struct CityLine {
+  LineName name;
+  std::string title;
+  std::string address;  // the line's page
+  std::vector<std::vector<std::string>> directions;
+};
+
+// Where a line stops at a stop: in which direction, at which position.
+struct StopVisit {
+  std::uint32_t line;
+  std::uint32_t direction;
+  std::uint32_t position;
+};
+
+// A city's lines and, for each stop, the lines that stop there: what the
+// guide's pages are built from. Built once per change of the city's folder.
+class CityIndex {
+ public:
+  // Reads every line file of `cityFolder` that resolves inside `dataFolder`;
+  // one that cannot be read is left out and named in Unreadable(). `city` is
+  // the city's pinyin.
+  static CityIndex Build(std::string_view city, const std::filesystem::path& cityFolder,
+                         const std::filesystem::path& dataFolder);
+
+  const std::string& City() const { return city_; }
+  // The city as the user types it, where its folder says (.city), else its pinyin.
+  const std::string& Name() const { return name_; }
+  // By kind (buses first), then by designation.
+  const std::vector<CityLine>& Lines() const { return lines_; }
+  const std::vector<std::string>& Unreadable() const { return unreadable_; }
+
+  // Where lines stop at `stop`; empty when it is no stop of the city.
+  const std::vector<StopVisit>& Visits(std::string_view stop) const;
+  // The stops whose names contain `text`, in name order.
+  std::vector<std::string> StopsContaining(std::string_view text) const;
+  // Every stop name, in name order.
+  std::vector<std::string> Stops() const;
+
+ private:
+  std::string city_;
+  std::string name_;
+  std::vector<CityLine> lines_;
+  std::vector<std::string> unreadable_;
+  std::unordered_map<std::string, std::vector<StopVisit>> visits_;
+};
+
+// The file in a city's folder that holds the city's name as the user typed it.
+inline constexpr char kCityNameFile[] = ".city";
+
+}  // namespace Lines

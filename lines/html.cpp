@@ -1,0 +1,54 @@
+#include "lines/html.h"
+
+namespace Lines {
+
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '[':
+        out += "&#91;";
+        break;
+      case ']':
+        out += "&#93;";
+        break;
+      case '{':
+        out += "&#123;";
+        break;
+      case '}':
+        out += "&#125;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string HtmlPage(std::string_view title, std::string_view body) {
+  const std::string heading = EscapeHtml(title);
+  std::string page =
+      "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>" + heading +
+      "</title></head>\n<body>\n<h1>" + heading + "</h1>\n";
+  page.append(body).append("</body></html>\n");
+  return page;
+}
+
+std::string Link(std::string_view path, std::string_view text) {
+  return "<a href=\"" + std::string(path) + "\">" + EscapeHtml(text) + "</a>";
+}
+
+}  // namespace Lines
