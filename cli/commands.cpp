@@ -9,6 +9,7 @@
 
 #include "cli/console_window.h"
 #include "pinyin/pinyin.h"
+#include "query/guide_query.h"
 #include "query/query_texts.h"
 #include "query/query_url.h"
 #include "query/run_query.h"
@@ -101,25 +102,31 @@ int Extract(const Arguments& arguments, Streams& io) {
   return 0;
 }
 
+// Refuses the operand with `prompt` when it is only spaces.
+void RequireText(const Arguments& arguments, std::size_t operand, std::u16string_view prompt) {
+  if (Query::TrimSpaces(Web::FromUtf8(arguments.operands[operand])).empty())
+    throw UsageError(Web::ToUtf8(prompt));
+}
+
+RouteSite::ChosenSite ChosenSite(const Arguments& arguments) {
+  try {
+    return RouteSite::ChosenSite(arguments.Value(kBase.name));
+  } catch (const Query::BadSiteBase& bad) {
+    throw UsageError(bad.what());
+  }
+}
+
 int QueryLine(const Arguments& arguments, Streams& io) {
-  if (Query::TrimSpaces(Web::FromUtf8(arguments.operands[0])).empty())
-    throw UsageError(Web::ToUtf8(Query::kCityPrompt));
-  if (Query::TrimSpaces(Web::FromUtf8(arguments.operands[1])).empty())
-    throw UsageError(Web::ToUtf8(Query::kLinePrompt));
+  RequireText(arguments, 0, Query::kCityPrompt);
+  RequireText(arguments, 1, Query::kLinePrompt);
   using std::chrono::milliseconds;
   const Web::FetchLimits limits{
       .connectTimeout = milliseconds(arguments.Number("--connect-timeout")),
       .idleTimeout = milliseconds(arguments.Number("--idle-timeout")),
       .totalTimeout = milliseconds(arguments.Number("--max-time")),
       .maxBodyBytes = static_cast<std::uint64_t>(arguments.Number("--max-body"))};
-  std::optional<RouteSite::ChosenSite> site;
-  try {
-    site.emplace(arguments.Value(kBase.name));
-  } catch (const Query::BadSiteBase& bad) {
-    throw UsageError(bad.what());
-  }
-  ConsoleWindow window(ComposeFrom(arguments, site->Base()), arguments.Has("--raw"), io.out,
-                       io.err);
+  const RouteSite::ChosenSite site = ChosenSite(arguments);
+  ConsoleWindow window(ComposeFrom(arguments, site.Base()), arguments.Has("--raw"), io.out, io.err);
 
   PrintLine(io.err, Query::kQueryingStatus);
   const Query::QueryOutcome outcome = Query::RunQuery(window, limits);
@@ -128,9 +135,56 @@ int QueryLine(const Arguments& arguments, Streams& io) {
     return 0;
   }
   PrintLine(io.err, Query::kNotFoundText);
-  if (outcome.failure.kind != Web::FailureKind::None)
+  if (outcome.failure.kind != Web::FailureKind::None) {
     io.err << "ridelon-cli: " << outcome.failure.Describe() << '\n';
+    return 1;
+  }
+  // Asked as the other kind, the line may be there: say so.
+  const bool trolleybus = arguments.Has(kTrolleybus.name);
+  const auto other = trolleybus ? Query::VehicleKind::Bus : Query::VehicleKind::Trolleybus;
+  if (Query::HasLine(other, Web::FromUtf8(arguments.operands[0]),
+                     Web::FromUtf8(arguments.operands[1]), site.Base(), limits))
+    io.err << arguments.operands[0] << ' ' << arguments.operands[1]
+           << (trolleybus ? " is a bus line: leave out --trolleybus\n"
+                          : " is a trolleybus line: add --trolleybus\n");
   return 1;
+}
+
+// A page of the guide: its items on stdout, one a line, status 0; for a page
+// the site does not have, its heading and items on stderr, status 1.
+int PrintGuide(const Query::GuideOutcome& outcome, Streams& io) {
+  if (outcome.failure.kind != Web::FailureKind::None) {
+    io.err << "ridelon-cli: " << outcome.failure.Describe() << '\n';
+    return 1;
+  }
+  std::ostream& out = outcome.found ? io.out : io.err;
+  if (!outcome.found) out << outcome.page.heading << '\n';
+  for (const std::string& item : outcome.page.items) out << item << '\n';
+  return outcome.found ? 0 : 1;
+}
+
+int ListLines(const Arguments& arguments, Streams& io) {
+  RequireText(arguments, 0, Query::kCityPrompt);
+  return PrintGuide(
+      Query::AskForLines(ChosenSite(arguments).Base(), Web::FromUtf8(arguments.operands[0])), io);
+}
+
+int StopLines(const Arguments& arguments, Streams& io) {
+  RequireText(arguments, 0, Query::kCityPrompt);
+  RequireText(arguments, 1, Query::kStopPrompt);
+  return PrintGuide(
+      Query::AskForStop(ChosenSite(arguments).Base(), Web::FromUtf8(arguments.operands[0]),
+                        Web::FromUtf8(arguments.operands[1])),
+      io);
+}
+
+int FindWays(const Arguments& arguments, Streams& io) {
+  RequireText(arguments, 0, Query::kCityPrompt);
+  for (const std::size_t stop : {1, 2}) RequireText(arguments, stop, Query::kStopPrompt);
+  return PrintGuide(
+      Query::AskForWays(ChosenSite(arguments).Base(), Web::FromUtf8(arguments.operands[0]),
+                        Web::FromUtf8(arguments.operands[1]), Web::FromUtf8(arguments.operands[2])),
+      io);
 }
 
 Program MakeProgram() {
@@ -191,9 +245,30 @@ Program MakeProgram() {
                             .max = kMaxBodyOption,
                             .fallback = static_cast<std::int64_t>(kDefaults.maxBodyBytes)}},
                .run = QueryLine},
+              {.name = "lines",
+               .operands = "CITY",
+               .minOperands = 1,
+               .maxOperands = 1,
+               .summary = "list the city's bus and trolleybus lines",
+               .options = {kBase},
+               .run = ListLines},
+              {.name = "stop",
+               .operands = "CITY STOP",
+               .minOperands = 2,
+               .maxOperands = 2,
+               .summary = "list the lines that stop at STOP, each with its direction",
+               .options = {kBase},
+               .run = StopLines},
+              {.name = "transfer",
+               .operands = "CITY FROM TO",
+               .minOperands = 3,
+               .maxOperands = 3,
+               .summary = "list ways from one stop to another, with at most one change",
+               .options = {kBase},
+               .run = FindWays},
           },
       .epilogue =
-          "Exit status: 0 stops printed, 1 nothing found, 2 unusable command line or "
+          "Exit status: 0 found and printed, 1 nothing found, 2 unusable command line or "
           "input.\n"};
 }
 

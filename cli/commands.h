@@ -4,7 +4,7 @@
 
 namespace Cli {
 
-// ridelon-cli's commands: pinyin, url, extract and query.
+// ridelon-cli's commands: pinyin, url, extract, query, lines, stop and transfer.
 const CommandLine::Program& RidelonCli();
 
 }  // namespace Cli

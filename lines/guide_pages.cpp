@@ -10,8 +10,8 @@ namespace Lines {
 namespace {
 
 std::string Navigation(const CityIndex& city) {
-  return "<p>" + Link("/", "城市") + " · " + Link(CityLinesPath(city.City()), city.Name() + "的线路") +
-         "</p>\n";
+  return "<p>" + Link("/", "城市") + " · " +
+         Link(CityLinesPath(city.City()), city.Name() + "的线路") + "</p>\n";
 }
 
 std::string List(const std::vector<std::string>& items) {
@@ -22,7 +22,8 @@ std::string List(const std::vector<std::string>& items) {
 
 // "K55 公交", linked to the line's page.
 std::string LineLink(const CityLine& line) {
-  return Link(line.address, line.name.designation) + " " + std::string(KindName(line.name.kind));
+  return Link(EncodePath(line.address), line.name.designation) + " " +
+         std::string(KindName(line.name.kind));
 }
 
 // The stops of a city whose names contain each of `names` that is no stop.
@@ -53,9 +54,7 @@ std::string RideText(const CityIndex& city, const Ride& ride) {
 
 }  // namespace
 
-std::string_view KindName(VehicleKind kind) {
-  return kind == VehicleKind::Bus ? "公交" : "电车";
-}
+std::string_view KindName(VehicleKind kind) { return kind == VehicleKind::Bus ? "公交" : "电车"; }
 
 Page CitiesPage(const std::vector<CitySummary>& cities) {
   std::vector<std::string> items;
@@ -94,7 +93,8 @@ Page TransferPage(const CityIndex& city, std::string_view from, std::string_view
     std::string item = RideText(city, way.rides.front());
     if (way.rides.size() == 2) {
       const Ride& second = way.rides.back();
-      const std::string& change = city.Lines()[second.line].directions[second.direction][second.from];
+      const std::string& change =
+          city.Lines()[second.line].directions[second.direction][second.from];
       item += "；在" + Link(StopPath(city.City(), change), change) + "换乘 " +
               RideText(city, second) + "；共 " + std::to_string(way.Stops()) + " 站";
     }

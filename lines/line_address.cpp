@@ -94,6 +94,13 @@ std::string PercentEncode(std::string_view text) {
   return out;
 }
 
+std::string EncodePath(std::string_view path) {
+  std::string out;
+  for (std::size_t slash; (slash = path.find('/')) != path.npos; path.remove_prefix(slash + 1))
+    out += PercentEncode(path.substr(0, slash)) + "/";
+  return out + PercentEncode(path);
+}
+
 std::string PercentDecode(std::string_view text) {
   const auto hex = [](char c) -> int {
     if (c >= '0' && c <= '9') return c - '0';

@@ -65,6 +65,8 @@ std::string TransferPath(std::string_view city, std::string_view from, std::stri
 
 // `text` with every byte but letters, digits and "-._~" as %XX.
 std::string PercentEncode(std::string_view text);
+// A path with each segment percent-encoded, its "/" kept: a link's href.
+std::string EncodePath(std::string_view path);
 // `text` with each %XX as its byte; a "%" without two hex digits stays.
 std::string PercentDecode(std::string_view text);
 

@@ -52,14 +52,27 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
   try {
     fs::remove_all(fresh);
     fs::create_directories(fresh);
-    for (const std::string& address : addresses) {
+    const auto write = [&](const std::string& address) {
       const Lines::Page page = pages.Answer(address);
-      if (page.status != 200) continue;  // not a regular file inside its folder, or unreadable
-      const fs::path file = fresh / fs::u8path(address.substr(1)) / "index.html";
+      if (page.status != 200) return;  // not a regular file inside its folder, or unreadable
+      const fs::path file =
+          fresh / fs::u8path(Lines::PercentDecode(address.substr(1))) / "index.html";
       fs::create_directories(file.parent_path());
       std::ofstream output(file, std::ios::binary);
       if (!(output << page.html).flush()) throw std::runtime_error("cannot write " + file.string());
       ++report.pages;
+    };
+    for (const std::string& address : addresses) write(address);
+    write("/");
+    for (const Lines::CitySummary& city : pages.Cities()) {
+      write(Lines::CityLinesPath(city.city));
+      for (const std::string& stop : pages.City(city.city)->Stops()) {
+        if (stop.find('/') != stop.npos || stop == "." || stop == ".." || stop.size() > 255) {
+          ++report.stopsLeftOut;
+          continue;
+        }
+        write(Lines::StopPath(city.city, stop));
+      }
     }
     SwapIn(fresh, out);
   } catch (...) {

@@ -39,4 +39,8 @@ std::u16string_view FailureText(Web::FailureKind kind) {
   return u"请求失败";
 }
 
+std::u16string_view OtherKindText(Lines::VehicleKind kind) {
+  return kind == Lines::VehicleKind::Bus ? u" 是公交线路：请选择公交" : u" 是电车线路：请选择电车";
+}
+
 }  // namespace Query

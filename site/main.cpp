@@ -89,7 +89,10 @@ int Export(const Arguments& arguments, Streams& io) {
   } catch (const std::exception& error) {
     throw UsageError(error.what());
   }
-  io.out << report.pages << " line pages written under " << out.string() << '\n';
+  io.out << report.pages << " pages written under " << out.string() << '\n';
+  if (report.stopsLeftOut > 0)
+    io.out << "  stop pages left out, their names cannot be a folder's: " << report.stopsLeftOut
+           << '\n';
   for (const std::string& problem : report.problems) io.err << "ridelon-site: " << problem << '\n';
   return report.problems.empty() ? 0 : 2;
 }
@@ -173,8 +176,8 @@ const CommandLine::Program kProgram{
                        .help = "data folder to write to (default: ~/.local/share/ridelon/site)"}},
           .run = Import},
          {.name = "export",
-          .summary = "write every line's page as a static file, "
-                     "DIR/{city}/xianlu/{LINE}lu/index.html, in place of what DIR held",
+          .summary = "write the site's pages (lines, cities, stops; not transfers) as static "
+                     "files, DIR/{address}/index.html, in place of what DIR held",
           .options = {kData,
                       {.name = "--out",
                        .valueName = "DIR",

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 
 #include "pinyin/pinyin.h"
+#include "query/guide_query.h"
 #include "query/query_texts.h"
 #include "query/text_trim.h"
 #include "ui/qt_text.h"
@@ -151,9 +152,23 @@ void MainWindow::OnQueryPressed() {
   querying_ = true;
   queryStop_ = {};
   const Query::QueryOutcome outcome = Query::RunQuery(*this, fetchLimits_);
+  // Tells a network failure apart from a missing line, and a line of the
+  // other kind from one that is not there.
+  std::u16string tip(Query::FailureText(outcome.failure.kind));
+  if (!outcome.found && outcome.failure.kind == Web::FailureKind::None) {
+    const auto other = bus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
+    bool otherKind = false;
+    RunWhileWaiting([&](std::stop_token stop) {
+      otherKind = Query::HasLine(other, ToU16(cityBox_->currentText()),
+                                 ToU16(lineBox_->currentText()), siteBase_, fetchLimits_, stop);
+    });
+    if (otherKind)
+      tip = Query::TrimSpaces(ToU16(cityBox_->currentText())) + u" " +
+            Query::TrimSpaces(ToU16(lineBox_->currentText())) +
+            std::u16string(Query::OtherKindText(other));
+  }
   querying_ = false;
-  // Tells a network failure apart from a missing line.
-  statusPanel_->setToolTip(ToQString(Query::FailureText(outcome.failure.kind)));
+  statusPanel_->setToolTip(ToQString(tip));
 }
 
 void MainWindow::SetResultsText(std::u16string_view text) {

@@ -14,6 +14,7 @@ FetchOutcome FetchText(std::u16string_view url, std::string_view charset, const 
       outcome.failure = std::move(got.failure);
       return outcome;
     }
+    outcome.status = got.status;
     outcome.result = std::move(*got.body);
     // A body that does not decode stays the result as bytes.
     outcome.result = BytesToText(std::get<Bytes>(outcome.result), charset);

@@ -18,6 +18,7 @@ using FetchResult = std::variant<std::monostate, std::u16string, Bytes>;
 struct FetchOutcome {
   FetchResult result;
   FetchFailure failure;  // why nothing came back; kind None whenever a body did
+  long status = 0;       // the HTTP status that came with the body
 };
 
 // One HTTP GET of `url` (see HttpGet), the body decoded in `charset` (see

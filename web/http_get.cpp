@@ -102,7 +102,11 @@ class Transfer {
 
     lastByte_ = Clock::now();
     const CURLcode code = curl_easy_perform(curl);
-    if (code == CURLE_OK) return {std::move(body_), {}};
+    if (code == CURLE_OK) {
+      long status = 0;
+      curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+      return {std::move(body_), {}, status};
+    }
     return {std::nullopt, Classify(code)};
   }
 

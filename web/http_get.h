@@ -16,6 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct GetResult {
   std::optional<Bytes> body;  // present exactly when a whole body arrived
   FetchFailure failure;       // why it did not, otherwise kind None
+  long status = 0;            // the HTTP status of the body
 };
 
 // One HTTP GET of an address already encoded for the wire, with the header

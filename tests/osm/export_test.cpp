@@ -28,9 +28,12 @@ TEST(ExportPages, ReplacesTheTreeWholeAndReportsWhatItCannotRead) {
   const fs::path page1 = out / "jinan" / "xianlu" / "1lu" / "index.html";
   const fs::path page2 = out / "jinan" / "xianlu" / "2lu" / "index.html";
   Osm::ExportReport report = Osm::ExportPages({data}, out);
-  EXPECT_EQ(report.pages, 2u);
+  EXPECT_EQ(report.pages, 6u);  // two lines, "/", the city's lines, two stops
   EXPECT_TRUE(report.problems.empty());
   EXPECT_NE(ReadText(page2).find("西门"), std::string::npos);
+  EXPECT_NE(ReadText(out / "index.html").find("/jinan/xianlu/"), std::string::npos);
+  EXPECT_NE(ReadText(out / "jinan" / "zhandian" / "西门" / "index.html").find("/jinan/xianlu/2lu/"),
+            std::string::npos);
 
   // A line that is gone leaves no page; a link in the output is not written
   // through; a city folder that cannot be read is reported, the rest written.
@@ -40,7 +43,7 @@ TEST(ExportPages, ReplacesTheTreeWholeAndReportsWhatItCannotRead) {
   fs::create_symlink(scratch / "secret.txt", page1);
   fs::create_directory_symlink("shanghai", data / "shanghai");  // a loop
   report = Osm::ExportPages({data}, out);
-  EXPECT_EQ(report.pages, 1u);
+  EXPECT_EQ(report.pages, 4u);
   EXPECT_FALSE(fs::exists(page2));
   EXPECT_FALSE(fs::is_symlink(page1));
   EXPECT_NE(ReadText(page1).find("东站"), std::string::npos);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The README's steps: export the sample lines as static pages, serve them with
 # nginx, and query them with ridelon-cli --base; every line gives the same
-# stops as ridelon-site serving the same data. Skipped without nginx. On the
-# way, ridelon-site as a program: it logs each request, refuses a taken port
-# (status 3) and stops cleanly on SIGTERM.
+# stops as ridelon-site serving the same data, every page is the site's page,
+# and every link of the exported guide leads to a page. Skipped without nginx.
+# On the way, ridelon-site as a program: it logs each request, refuses a taken
+# port (status 3) and stops cleanly on SIGTERM.
 set -euo pipefail
 site=$1 cli=$2 data=$3
 nginx=/usr/sbin/nginx
@@ -50,8 +51,26 @@ while IFS= read -r page; do
     exit 1
   fi
   lines=$((lines + 1))
-done < <(find "$work/www" -name index.html)
+done < <(find "$work/www" -path '*/xianlu/*/index.html')
 [ "$lines" -eq 6 ] || { echo "expected the 6 sample lines, found $lines"; exit 1; }
+
+# The guide: each exported page is what the site serves at its address, and
+# each of its links is served by nginx.
+pages=0
+while IFS= read -r page; do
+  address=/${page#"$work/www/"}
+  address=${address%index.html}
+  encoded=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$address")
+  if ! cmp -s "$page" <(curl -s "http://127.0.0.1:$site_port$encoded"); then
+    echo "$address: the exported page is not the site's"
+    exit 1
+  fi
+  while IFS= read -r link; do
+    code=$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$nginx_port$link" || true)
+    [ "$code" = 200 ] || { echo "$address links $link, which nginx answers $code"; exit 1; }
+  done < <(grep -o 'href="[^"]*"' "$page" | sed 's/^href="//; s/"$//' | sort -u)
+  pages=$((pages + 1))
+done < <(find "$work/www" -name index.html)
 
 status=0
 "$site" --port "$site_port" --data "$data" 2>/dev/null || status=$?
@@ -61,4 +80,4 @@ status=0
 wait "$site_pid" || status=$?
 [ "$status" -eq 0 ] || { echo "ridelon-site stopped by SIGTERM: status $status"; exit 1; }
 grep -q "GET /jinan/xianlu/K55lu/ 200" "$work/site.log" || { echo "not logged:"; cat "$work/site.log"; exit 1; }
-echo "nginx serves the $lines exported lines with the same stops as ridelon-site"
+echo "nginx serves the $lines exported lines with the same stops as ridelon-site, and $pages pages whose links all lead somewhere"

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -124,10 +125,18 @@ class MainWindowTest : public ::testing::Test {
   std::atomic<int> requests{0};
   std::mutex pathsMutex;
   std::vector<std::string> paths;  // every path asked for, in order
-  std::string LastPath() {
+  // The paths asked for while `press` ran.
+  std::vector<std::string> PathsOf(const std::function<void()>& press) {
+    std::size_t before = 0;
+    {
+      std::lock_guard lock(pathsMutex);
+      before = paths.size();
+    }
+    press();
     std::lock_guard lock(pathsMutex);
-    return paths.empty() ? "" : paths.back();
+    return {paths.begin() + static_cast<std::ptrdiff_t>(before), paths.end()};
   }
+  using Paths = std::vector<std::string>;
   std::unique_ptr<Ui::MainWindow> window;
   QStringList resultsTexts;  // every text the results box was given, in order
 };
@@ -265,6 +274,19 @@ TEST_F(MainWindowTest, SpeaksChineseOnQtsOwnButtonsAndShowsItsIcon) {
   EXPECT_FALSE(window->windowIcon().pixmap(32).isNull());
 }
 
+// A line not found as the kind chosen but there as the other: the tooltip
+// says which, in Chinese; the texts and outcome stay those of not found.
+TEST_F(MainWindowTest, TellsWhenTheLineIsThereAsTheOtherKind) {
+  City()->setEditText(QStringLiteral(" 北京"));
+  Line()->setEditText(QStringLiteral("103"));
+  PressQuery();
+  EXPECT_EQ(Status()->text(), Q(Query::kNotFoundStatus));
+  EXPECT_EQ(Status()->toolTip(), QStringLiteral("北京 103 是电车线路：请选择电车"));
+  Line()->setEditText(QStringLiteral("104"));
+  PressQuery();
+  EXPECT_TRUE(Status()->toolTip().isEmpty());  // nowhere: no hint
+}
+
 // Closing the window while a site holds a query ends the query at once, long
 // before the client would have given the site up.
 TEST_F(MainWindowTest, ClosingTheWindowEndsAQueryAtOnce) {
@@ -360,19 +382,18 @@ TEST_F(MainWindowTest, TypedTextIsQueriedExactlyAsTyped) {
   BoxWatcher watcher;
   typeInto(City(), QStringLiteral("Jinan"));
   typeInto(Line(), QStringLiteral("103"));
-  PressQuery();
-  EXPECT_EQ(LastPath(), "/Jinan/xianlu/103lu/");
+  // Not found as a bus: then asked as a trolleybus, for the tooltip's hint.
+  EXPECT_EQ(PathsOf([this] { PressQuery(); }),
+            (Paths{"/Jinan/xianlu/103lu/", "/Jinan/xianlu/103ludianche/"}));
 
   typeInto(Line(), QStringLiteral("1"));
   EXPECT_EQ(Line()->currentText(), QStringLiteral("1"));
-  PressQuery();
-  EXPECT_EQ(LastPath(), "/Jinan/xianlu/1lu/");
+  EXPECT_EQ(PathsOf([this] { PressQuery(); }),
+            (Paths{"/Jinan/xianlu/1lu/", "/Jinan/xianlu/1ludianche/"}));
 
   typeInto(City(), QStringLiteral("jinan"));
-  const int before = requests.load();
-  QTest::keyClick(City(), Qt::Key_Return);
-  EXPECT_EQ(requests.load(), before + 1);
-  EXPECT_EQ(LastPath(), "/jinan/xianlu/1lu/");
+  EXPECT_EQ(PathsOf([this] { QTest::keyClick(City(), Qt::Key_Return); }),
+            (Paths{"/jinan/xianlu/1lu/", "/jinan/xianlu/1ludianche/"}));
   EXPECT_EQ(City()->currentText(), QStringLiteral("jinan"));
   EXPECT_EQ(City()->count(), 3);
 }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "query/query_url.h"
+#include "web/fetch_text.h"
+
+// The city guide from what the user typed: which lines a city has, which lines
+// stop at a stop, and how to get from one stop to another.
+namespace Query {
+
+// A guide page as plain text: its heading and the items of its lists.
+struct GuideText {
+  std::string heading;
+  std::vector<std::string> items;
+};
+GuideText ReadGuidePage(std::string_view html);
+
+struct GuideOutcome {
+  bool found = false;         // the site had the page (HTTP 200)
+  GuideText page;             // what the page says, found or not
+  Web::FetchFailure failure;  // why no page arrived; kind None when one did
+};
+
+// Asks the route site at `base` for a page of the guide; the city is trimmed
+// and romanised as for a line, stop names go as typed.
+GuideOutcome AskForLines(std::u16string_view base, std::u16string_view cityText,
+                         const Web::FetchLimits& limits = {});
+GuideOutcome AskForStop(std::u16string_view base, std::u16string_view cityText,
+                        std::u16string_view stop, const Web::FetchLimits& limits = {});
+GuideOutcome AskForWays(std::u16string_view base, std::u16string_view cityText,
+                        std::u16string_view from, std::u16string_view to,
+                        const Web::FetchLimits& limits = {});
+
+// Whether the site has stops for the line as `kind`: what tells a user who
+// chose the other kind where the line is.
+bool HasLine(VehicleKind kind, std::u16string_view cityText, std::u16string_view lineText,
+             std::u16string_view base, const Web::FetchLimits& limits = {},
+             std::stop_token stop = {});
+
+}  // namespace Query
