@@ -7,6 +7,7 @@
 #include <event2/listener.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -91,21 +92,24 @@ struct ServingLoop::Connection {
     if (deadline != nullptr) event_free(deadline);
   }
 
-  // The event library has set up its connection on our buffers by now.
-  static void Adopt(int, short, void* self) {
-    auto& connection = *static_cast<Connection*>(self);
+  static void Adopt(int, short, void* self) { static_cast<Connection*>(self)->Adopt(); }
+
+  // Takes the event library's connection on our buffers, set up by now, under
+  // watch; once.
+  void Adopt() {
+    if (evcon != nullptr) return;
     bufferevent_data_cb read = nullptr, write = nullptr;
     bufferevent_event_cb event = nullptr;
-    void* evcon = nullptr;
-    bufferevent_getcb(connection.bev, &read, &write, &event, &evcon);
-    connection.evcon = static_cast<evhttp_connection*>(evcon);
-    evhttp_connection_set_closecb(connection.evcon, Closed, self);
-    evbuffer_add_cb(bufferevent_get_input(connection.bev), Received, self);
-    evbuffer_add_cb(bufferevent_get_output(connection.bev), Queued, self);
+    void* connection = nullptr;
+    bufferevent_getcb(bev, &read, &write, &event, &connection);
+    evcon = static_cast<evhttp_connection*>(connection);
+    evhttp_connection_set_closecb(evcon, Closed, this);
+    evbuffer_add_cb(bufferevent_get_input(bev), Received, this);
+    evbuffer_add_cb(bufferevent_get_output(bev), Queued, this);
     char* address = nullptr;
     ev_uint16_t port = 0;
-    evhttp_connection_get_peer(connection.evcon, &address, &port);
-    connection.client = address != nullptr ? address : "-";
+    evhttp_connection_get_peer(evcon, &address, &port);
+    client = address != nullptr ? address : "-";
   }
 
   // The first byte of a request starts its deadline.
@@ -234,10 +238,11 @@ bufferevent* ServingLoop::Accepted(event_base* base, void* self) {
 void ServingLoop::MakeRoom() {
   Connection* longest = nullptr;
   for (const auto& [bev, connection] : connections_)
-    if (connection->evcon != nullptr &&
-        (longest == nullptr || connection->lastActive < longest->lastActive))
+    if (longest == nullptr || connection->lastActive < longest->lastActive)
       longest = connection.get();
   if (longest == nullptr) return;
+  // A burst is accepted in one go, before its connections are adopted.
+  longest->Adopt();
   if (longest->requestStarted) Log(*longest, "-", "-", 503, "0", longest->requestStarted);
   evhttp_connection_free(longest->evcon);  // calls Closed, which forgets it
 }
@@ -288,6 +293,8 @@ void ServingLoop::Answer(evhttp_request* request, void* self) {
 void ServingLoop::AcceptFailed(evconnlistener*, void*) {
   ServingLoop& loop = *runningLoop;
   const int error = EVUTIL_SOCKET_ERROR();
+  // Out of file handles all the same: the next accept has the longest wait's.
+  if (error == EMFILE || error == ENFILE) loop.MakeRoom();
   ++loop.acceptFailures_;
   if (const auto now = Clock::now(); now - loop.lastReport_ >= std::chrono::seconds(1)) {
     loop.log_.Write("accept() failed " + std::to_string(loop.acceptFailures_) +

@@ -181,4 +181,43 @@ TEST(Cli, QueriesTheLinesOnThisMachineWithNothingElseRunning) {
   std::filesystem::remove_all(dataHome);
 }
 
+// The guide from the command line, on the lines on this machine: found on
+// stdout, one item a line, status 0; nothing, with what the site suggests, on
+// stderr, status 1; unusable input, status 2. A line asked as the wrong kind
+// is named as the other.
+TEST(Cli, FindsLinesStopsAndWaysAndTellsTheOtherKind) {
+  unsetenv("RIDELON_ROUTE_SERVICE_BASE");
+  const std::filesystem::path emptyHome = ::testing::TempDir() + "ridelon-empty-data-home";
+  setenv("XDG_DATA_HOME", emptyHome.c_str(), 1);  // the sample lines only
+  const auto lines = Cli({"lines", "北京"});
+  EXPECT_EQ(lines.exitCode, 0) << lines.err;
+  EXPECT_EQ(lines.out, "1 公交：四惠站 → 老山公交场站\n103 电车：北京站东 → 动物园\n");
+  const auto stop = Cli({"stop", " 北京", "八王坟"});
+  EXPECT_EQ(stop.exitCode, 0) << stop.err;
+  EXPECT_EQ(stop.out, "1 公交：四惠站 → 老山公交场站\n");
+  const auto ways = Cli({"transfer", "北京", "四惠站", "八王坟"});
+  EXPECT_EQ(ways.exitCode, 0) << ways.err;
+  EXPECT_EQ(ways.out, "1 公交：四惠站 → 八王坟，1 站\n");
+
+  const auto missing = Cli({"stop", "北京", "八王"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "404 北京 八王\n八王坟\n");
+  EXPECT_EQ(Cli({"transfer", "北京", "八王坟", "四惠站"}).exitCode, 1);  // only one way round
+  EXPECT_EQ(Cli({"lines", "火星"}).exitCode, 1);
+  for (const std::vector<std::string>& unusable : {std::vector<std::string>{"stop", "北京", " "},
+                                                   {"lines", "\u3000"},
+                                                   {"transfer", "北京", "四惠站", ""},
+                                                   {"stop", "北京"}})
+    EXPECT_EQ(Cli(unusable).exitCode, 2) << unusable.size();
+
+  const auto bus = Cli({"query", "北京", "103"});
+  EXPECT_EQ(bus.exitCode, 1);
+  EXPECT_TRUE(bus.err.ends_with("北京 103 is a trolleybus line: add --trolleybus\n")) << bus.err;
+  const auto trolleybus = Cli({"query", "--trolleybus", "济南", "K55"});
+  EXPECT_TRUE(trolleybus.err.ends_with("济南 K55 is a bus line: leave out --trolleybus\n"))
+      << trolleybus.err;
+  EXPECT_TRUE(Cli({"query", "北京", "104"}).err.ends_with(Utf8(Query::kNotFoundText) + "\n"));
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "tests/support/raw_server.h"
@@ -35,6 +36,20 @@ bool Answering(int port) {
     std::this_thread::sleep_for(50ms);
   }
   return false;
+}
+
+// Starts a site through `start` on a free port, again on another when a test
+// running beside this one took the port first; the site's pid and port.
+std::pair<pid_t, int> StartSite(const std::function<pid_t(int port)>& start) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const int port = Testing::RawServer::UnusedPort();
+    const pid_t pid = start(port);
+    const bool answering = Answering(port);
+    if (answering && ::waitpid(pid, nullptr, WNOHANG) == 0) return {pid, port};
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+  throw std::runtime_error("no site started");
 }
 
 // A site started by a test, killed if the test ends before stopping it.
@@ -64,12 +79,13 @@ struct RunningSite {
 // normal request is still answered, the site does not spin, and its log
 // stays short.
 TEST(SiteProgram, AnswersUnderALowFileLimitAndSlowClients) {
-  const int port = Testing::RawServer::UnusedPort();
-  const auto started =
-      Testing::StartProgram("/bin/sh", {"-c", "ulimit -n 64 && exec \"$0\" \"$@\"", kSite, "--port",
-                                        std::to_string(port), "--data", kData});
-  RunningSite site(started.pid);
-  ASSERT_TRUE(Answering(port));
+  Testing::StartedProgram started;
+  const auto [pid, port] = StartSite([&started](int port) {
+    started = Testing::StartProgram("/bin/sh", {"-c", "ulimit -n 64 && exec \"$0\" \"$@\"", kSite,
+                                                "--port", std::to_string(port), "--data", kData});
+    return started.pid;
+  });
+  RunningSite site(pid);
   std::vector<int> slow;
   for (int i = 0; i < 80; ++i) {
     slow.push_back(Testing::RawServer::Connect(port));
@@ -94,21 +110,21 @@ TEST(SiteProgram, StopsOnSigtermWhateverItsLogOutputDoes) {
   int logPipe[2];
   ASSERT_EQ(::pipe(logPipe), 0);
   ::fcntl(logPipe[1], F_SETPIPE_SZ, 4096);
-  const int port = Testing::RawServer::UnusedPort();
-  const std::string portText = std::to_string(port);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, logPipe[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, logPipe[0]);
-  const char* argv[] = {kSite.c_str(), "--port",      portText.c_str(),
-                        "--data",      kData.c_str(), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, kSite.c_str(), &actions, nullptr, const_cast<char**>(argv), environ),
-            0);
-  posix_spawn_file_actions_destroy(&actions);
+  const auto [pid, port] = StartSite([&logPipe](int port) {
+    const std::string portText = std::to_string(port);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, logPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, logPipe[0]);
+    const char* argv[] = {kSite.c_str(), "--port",      portText.c_str(),
+                          "--data",      kData.c_str(), nullptr};
+    pid_t spawned = 0;
+    posix_spawn(&spawned, kSite.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned;
+  });
   RunningSite site(pid);
   ::close(logPipe[1]);
-  ASSERT_TRUE(Answering(port));
   for (int i = 0; i < 300; ++i) Testing::RawServer::Exchange(port, kPage);  // 300 log lines
 
   EXPECT_EQ(site.Stop(5s), 0);

@@ -1,0 +1,199 @@
+// The city guide on a small made-up city: a stop shared by lines, a pair of
+// directions on different streets, a loop line, a stop served by a bus and a
+// trolleybus line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <set>
+#include <tuple>
+
+#include "lines/city_index.h"
+#include "lines/line_address.h"
+#include "lines/page_cache.h"
+#include "lines/transfers.h"
+#include "query/guide_query.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class GuideTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // One per test: ctest runs them side by side.
+    data =
+        fs::path(::testing::TempDir()) /
+        ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(data);
+    fs::create_directories(data / "ceshi");
+    Write("ceshi/.city", "测试\n");
+    Write("ceshi/1lu.txt", "# 1路\n甲\n乙\n丙\n丁\n> 返程\n丁\n丙\n乙\n甲\n");
+    Write("ceshi/2lu.txt", "# 2路\n甲\n戊\n己\n> 返程走另一条街\n己\n庚\n甲\n");  // one-way streets
+    Write("ceshi/3lu.txt", "# 3路环线\n丙\n辛\n西站\n丙\n");                      // a loop
+    Write("ceshi/5ludianche.txt", "# 5路电车\n乙\n癸\n东站\n");
+    Write("ceshi/notes.txt", "不是线路\n");
+    pages.emplace(std::vector{data}, [](std::string_view) {});
+  }
+  void Write(const std::string& relative, const std::string& text) {
+    std::ofstream(data / relative, std::ios::binary) << text;
+  }
+  Lines::Page Answer(std::string_view path) { return pages->Answer(path); }
+  // What a page lists, as the command line reads it.
+  std::vector<std::string> Items(std::string_view path) {
+    return Query::ReadGuidePage(Answer(path).html).items;
+  }
+
+  fs::path data;
+  std::optional<Lines::PageCache> pages;
+};
+
+// Every list of the guide against the line files, and every link on every
+// page leads to a page.
+TEST_F(GuideTest, ListsWhatTheLineFilesHoldAndLinksItAll) {
+  EXPECT_EQ(Items("/"), std::vector<std::string>{"测试：4 条线路"});
+  EXPECT_EQ(Items("/ceshi/xianlu/"),
+            (std::vector<std::string>{"1 公交：甲 → 丁", "2 公交：甲 → 己", "3 公交：丙 → 丙",
+                                      "5 电车：乙 → 东站"}));
+  EXPECT_EQ(Items(Lines::StopPath("ceshi", "乙")),
+            (std::vector<std::string>{"1 公交：甲 → 丁", "1 公交：丁 → 甲", "5 电车：乙 → 东站"}));
+  EXPECT_EQ(Items(Lines::StopPath("ceshi", "庚")), std::vector<std::string>{"2 公交：己 → 甲"});
+  const Lines::Page missing = Answer(Lines::StopPath("ceshi", "站"));
+  EXPECT_EQ(missing.status, 404);
+  EXPECT_EQ(Query::ReadGuidePage(missing.html).items, (std::vector<std::string>{"东站", "西站"}));
+  EXPECT_EQ(Answer(Lines::StopPath("beijing", "乙")).status, 404);  // no such city
+
+  // The line page: both directions, the records only the first.
+  const std::string two = Answer("/ceshi/xianlu/2lu/").html;
+  EXPECT_NE(two.find("<h2>甲 → 己</h2>"), std::string::npos) << two;
+  EXPECT_NE(two.find("<h2>己 → 甲</h2>"), std::string::npos) << two;
+  EXPECT_NE(
+      two.find("[{name:'甲',strlatlon:''},{name:'戊',strlatlon:''},{name:'己',strlatlon:''}]}"),
+      std::string::npos)
+      << two;
+
+  std::set<std::string> seen, toVisit{"/"};
+  const std::regex href("href=\"([^\"]*)\"");
+  while (!toVisit.empty()) {
+    const std::string path = *toVisit.begin();
+    toVisit.erase(toVisit.begin());
+    if (!seen.insert(path).second) continue;
+    const Lines::Page page = Answer(path);
+    EXPECT_EQ(page.status, 200) << path;
+    for (std::sregex_iterator link(page.html.begin(), page.html.end(), href), end; link != end;
+         ++link)
+      toVisit.insert((*link)[1]);
+  }
+  // "/", the city's lines, four line pages, eleven stops.
+  EXPECT_EQ(seen.size(), 17u);
+}
+
+// Every way the brute force finds, by line directions and stops.
+using WayKey = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
+std::map<WayKey, std::size_t> BruteForce(const Lines::CityIndex& city, const std::string& from,
+                                         const std::string& to, bool changing) {
+  std::map<WayKey, std::size_t> best;
+  const auto keep = [&best](const WayKey& key, std::size_t stops) {
+    const auto [at, added] = best.try_emplace(key, stops);
+    if (!added) at->second = std::min(at->second, stops);
+  };
+  const auto& lines = city.Lines();
+  for (std::uint32_t a = 0; a < lines.size(); ++a)
+    for (std::uint32_t ad = 0; ad < lines[a].directions.size(); ++ad) {
+      const auto& first = lines[a].directions[ad];
+      for (std::size_t i = 0; i < first.size(); ++i)
+        for (std::size_t k = 0; k < first.size(); ++k) {
+          const std::size_t ride = Lines::RideLength(first, i, k);
+          if (first[i] != from || ride == 0) continue;
+          if (!changing && first[k] == to) keep({a, ad, a, ad}, ride);
+          if (!changing) continue;
+          for (std::uint32_t b = 0; b < lines.size(); ++b)
+            for (std::uint32_t bd = 0; b != a && bd < lines[b].directions.size(); ++bd) {
+              const auto& second = lines[b].directions[bd];
+              for (std::size_t m = 0; m < second.size(); ++m)
+                for (std::size_t n = 0; n < second.size(); ++n)
+                  if (second[m] == first[k] && second[n] == to &&
+                      Lines::RideLength(second, m, n) > 0)
+                    keep({a, ad, b, bd}, ride + Lines::RideLength(second, m, n));
+            }
+        }
+    }
+  return best;
+}
+
+// Between every two stops: the direct ways first, by fewest stops, then the
+// ways with one change, each pair of line directions once at its best; the
+// same as a brute-force search over the same lines.
+TEST_F(GuideTest, FindsTheWaysABruteForceSearchFinds) {
+  const Lines::CityIndex city = Lines::CityIndex::Build("ceshi", data / "ceshi", data);
+  std::size_t changes = 0, loops = 0;
+  for (const std::string& from : city.Stops())
+    for (const std::string& to : city.Stops()) {
+      if (from == to) continue;
+      const auto ways = Lines::FindWays(city, from, to);
+      std::map<WayKey, std::size_t> direct, changing;
+      std::size_t lastStops = 0;
+      bool changed = false;
+      for (const Lines::Way& way : ways) {
+        const auto& rides = way.rides;
+        ASSERT_TRUE(rides.size() == 1 || rides.size() == 2);
+        const bool isChange = rides.size() == 2;
+        EXPECT_TRUE(!changed || isChange) << from << "→" << to << ": direct after a change";
+        if (isChange != changed) lastStops = 0;
+        changed = isChange;
+        EXPECT_GE(way.Stops(), lastStops) << from << "→" << to;
+        lastStops = way.Stops();
+        const auto& first = city.Lines()[rides.front().line].directions[rides.front().direction];
+        const auto& last = city.Lines()[rides.back().line].directions[rides.back().direction];
+        EXPECT_EQ(first[rides.front().from], from);
+        EXPECT_EQ(last[rides.back().to], to);
+        if (isChange) {
+          EXPECT_EQ(first[rides.front().to], last[rides.back().from]);  // the change
+        }
+        (isChange ? changing : direct)[{rides.front().line, rides.front().direction,
+                                        rides.back().line, rides.back().direction}] = way.Stops();
+        changes += isChange;
+        loops += rides.front().to < rides.front().from;
+      }
+      EXPECT_EQ(direct, BruteForce(city, from, to, false)) << from << "→" << to;
+      EXPECT_EQ(changing, BruteForce(city, from, to, true)) << from << "→" << to;
+    }
+  EXPECT_GT(changes, 0u);
+  EXPECT_GT(loops, 0u);  // rides on round the loop
+}
+
+// The transfer page names where to change; 404 when nothing goes there.
+TEST_F(GuideTest, ShowsWaysWithWhereToChange) {
+  EXPECT_EQ(
+      Items(Lines::TransferPath("ceshi", "甲", "癸")),
+      (std::vector<std::string>{"1 公交：甲 → 乙，1 站；在乙换乘 5 电车：乙 → 癸，1 站；共 2 站"}));
+  EXPECT_EQ(Items(Lines::TransferPath("ceshi", "西站", "辛")),
+            std::vector<std::string>{"3 公交：西站 → 辛，2 站"});             // round the loop
+  EXPECT_EQ(Answer(Lines::TransferPath("ceshi", "东站", "甲")).status, 404);  // a dead end
+  const Lines::Page unknown = Answer(Lines::TransferPath("ceshi", "站", "甲"));
+  EXPECT_EQ(unknown.status, 404);
+  EXPECT_EQ(Query::ReadGuidePage(unknown.html).items, (std::vector<std::string>{"东站", "西站"}));
+}
+
+// The index is built once per change of the city's folder: a line added
+// shows at once, and so does a city the user's folder gains.
+TEST_F(GuideTest, RebuildsTheCityWhenItsFolderChanges) {
+  const auto before = pages->City("ceshi");
+  EXPECT_EQ(pages->City("ceshi"), before);  // kept while nothing changes
+  Write("ceshi/7lu.txt", "# 7路\n甲\n子\n");
+  EXPECT_NE(pages->City("ceshi"), before);
+  EXPECT_EQ(Items(Lines::StopPath("ceshi", "子")), std::vector<std::string>{"7 公交：甲 → 子"});
+
+  const fs::path user = data / "user";
+  fs::create_directories(user / "ceshi");
+  std::ofstream(user / "ceshi" / "9lu.txt") << "用户站\n";
+  Lines::PageCache both({user, data}, [](std::string_view) {});
+  EXPECT_EQ(Query::ReadGuidePage(both.Answer("/ceshi/xianlu/").html).items,
+            std::vector<std::string>{"9 公交：用户站 → 用户站"});
+}
+
+}  // namespace
