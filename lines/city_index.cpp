@@ -14,10 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> NamesOf(const LineFile::Stops& stops) {
+std::vector<std::string> NamesOf(LineFile::Stops&& stops) {
   std::vector<std::string> names;
   names.reserve(stops.size());
-  for (const LineFile::Stop& stop : stops) names.push_back(stop.name);
+  for (LineFile::Stop& stop : stops) names.push_back(std::move(stop.name));
   return names;
 }
 
@@ -36,16 +36,21 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
   index.city_ = city;
   index.name_ = CityName(cityFolder, city);
   std::error_code error;
+  // A plain file in a folder that lies inside the data folder lies inside it
+  // too; only links need following.
+  const bool folderInside = Inside(cityFolder, dataFolder);
   for (const auto& entry : fs::directory_iterator(cityFolder, error)) {
     const std::string fileName = entry.path().filename().string();
     const auto name = LineOfFile(fileName);
-    if (!name || !RegularFileInside(entry.path(), dataFolder)) continue;
+    if (!name) continue;
+    const bool plain = folderInside && entry.is_regular_file(error) && !entry.is_symlink(error);
+    if (!plain && !RegularFileInside(entry.path(), dataFolder)) continue;
     try {
       LineFile file = ReadLineFile(entry.path());
-      CityLine line{*name, file.title.empty() ? name->designation : file.title,
-                    *LineAddress(fs::path(city) / fileName), {NamesOf(file.stops)}};
-      for (const LineFile::Direction& direction : file.moreDirections)
-        line.directions.push_back(NamesOf(direction.stops));
+      CityLine line{*name, file.title.empty() ? name->designation : std::move(file.title),
+                    *LineAddress(fs::path(city) / fileName), {NamesOf(std::move(file.stops))}};
+      for (LineFile::Direction& direction : file.moreDirections)
+        line.directions.push_back(NamesOf(std::move(direction.stops)));
       index.lines_.push_back(std::move(line));
     } catch (const std::exception& failure) {
       index.unreadable_.push_back(failure.what());

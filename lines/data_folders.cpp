@@ -23,14 +23,19 @@ fs::path UserDataFolder() {
   return fs::path(home) / ".local" / "share" / "ridelon" / "site";
 }
 
-bool RegularFileInside(const fs::path& file, const fs::path& folder) {
+bool Inside(const fs::path& path, const fs::path& folder) {
   std::error_code error;
-  const fs::path real = fs::canonical(file, error);
-  if (error || !fs::is_regular_file(real, error)) return false;
+  const fs::path real = fs::canonical(path, error);
+  if (error) return false;
   const fs::path root = fs::canonical(folder, error);
   if (error) return false;
   const auto [rootEnd, realAt] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
   return rootEnd == root.end();
+}
+
+bool RegularFileInside(const fs::path& file, const fs::path& folder) {
+  std::error_code error;
+  return fs::is_regular_file(file, error) && Inside(file, folder);
 }
 
 std::vector<fs::path> DataFolders() {

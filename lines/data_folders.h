@@ -15,8 +15,11 @@ std::filesystem::path UserDataFolder();
 // tree's.
 std::vector<std::filesystem::path> DataFolders();
 
-// Whether `file` is a regular file whose real location lies inside `folder`:
-// nothing a symbolic link leads out of a data folder to is served.
+// Whether the real location of `path` lies inside `folder`: nothing a
+// symbolic link leads out of a data folder to is served.
+bool Inside(const std::filesystem::path& path, const std::filesystem::path& folder);
+
+// Whether `file` is a regular file that lies inside `folder`.
 bool RegularFileInside(const std::filesystem::path& file, const std::filesystem::path& folder);
 
 }  // namespace Lines

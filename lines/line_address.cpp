@@ -11,6 +11,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kFileSuffix = ".txt";
+
+// "/a/b/": the segments, each after a "/", and a "/" at the end.
+std::string Path(std::initializer_list<std::string_view> segments) {
+  std::string path = "/";
+  for (const std::string_view segment : segments) path.append(segment).append("/");
+  return path;
+}
 constexpr std::size_t kMaxFileNameBytes = 255;  // NAME_MAX of Linux file systems
 
 // A designation, then the suffix of its kind, in a file name that fits.
@@ -65,17 +72,14 @@ Address ParseAddress(std::string_view rawPath) {
   return address;
 }
 
-std::string CityLinesPath(std::string_view city) {
-  return "/" + std::string(city) + "/" + std::string(kLinesWord) + "/";
-}
+std::string CityLinesPath(std::string_view city) { return Path({city, kLinesWord}); }
 
 std::string StopPath(std::string_view city, std::string_view stop) {
-  return "/" + std::string(city) + "/" + std::string(kStopWord) + "/" + PercentEncode(stop) + "/";
+  return Path({city, kStopWord, PercentEncode(stop)});
 }
 
 std::string TransferPath(std::string_view city, std::string_view from, std::string_view to) {
-  return "/" + std::string(city) + "/" + std::string(kTransferWord) + "/" + PercentEncode(from) +
-         "/" + PercentEncode(to) + "/";
+  return Path({city, kTransferWord, PercentEncode(from), PercentEncode(to)});
 }
 
 std::string PercentEncode(std::string_view text) {
@@ -125,7 +129,7 @@ std::optional<fs::path> LineFileName(std::string_view path) {
   path.remove_prefix(1);
   if (!path.ends_with('/')) return std::nullopt;
   path.remove_suffix(1);
-  const std::string separator = "/" + std::string(kLinesWord) + "/";
+  const std::string separator = Path({kLinesWord});
   const auto at = path.find(separator);
   if (at == path.npos) return std::nullopt;
   const std::string_view city = path.substr(0, at);
@@ -151,7 +155,7 @@ std::optional<std::string> LineAddress(const fs::path& relativeFile) {
   if (!name.ends_with(kFileSuffix)) return std::nullopt;
   const std::string line = name.substr(0, name.size() - kFileSuffix.size());
   if (!IsCityName(city) || !SafeLine(line)) return std::nullopt;
-  return "/" + city + "/" + std::string(kLinesWord) + "/" + line + "/";
+  return Path({city, kLinesWord, line});
 }
 
 }  // namespace Lines

@@ -59,11 +59,18 @@ Page PageCache::Answer(std::string_view rawPath) {
   const Address address = ParseAddress(rawPath);
   if (address.kind == Address::Kind::Cities) return CitiesPage(Cities());
   if (address.kind == Address::Kind::Line) return LineAnswer(rawPath, address.city);
-  const auto city = address.kind == Address::Kind::Other ? nullptr : City(address.city);
+  CachedCity* city = address.kind == Address::Kind::Other ? nullptr : CityEntry(address.city);
   if (city == nullptr) return {404, NotFoundPage(PercentDecode(rawPath))};
-  if (address.kind == Address::Kind::Stop) return StopPage(*city, address.stop);
-  if (address.kind == Address::Kind::Transfer) return TransferPage(*city, address.stop, address.to);
-  return CityLinesPage(*city);
+  if (const auto kept = city->pages.find(std::string(rawPath)); kept != city->pages.end())
+    return kept->second;
+  const CityIndex& index = *city->index;
+  Page page = address.kind == Address::Kind::Stop ? StopPage(index, address.stop)
+              : address.kind == Address::Kind::Transfer
+                  ? TransferPage(index, address.stop, address.to)
+                  : CityLinesPage(index);
+  if (city->pages.size() >= kMaxGuidePages) city->pages.clear();
+  city->pages.emplace(rawPath, page);
+  return page;
 }
 
 Page PageCache::LineAnswer(std::string_view rawPath, const std::string& city) {
@@ -99,10 +106,15 @@ Page PageCache::LineAnswer(std::string_view rawPath, const std::string& city) {
 }
 
 std::shared_ptr<const CityIndex> PageCache::City(std::string_view city) {
+  const CachedCity* entry = CityEntry(city);
+  return entry != nullptr ? entry->index : nullptr;
+}
+
+PageCache::CachedCity* PageCache::CityEntry(std::string_view city) {
   if (const auto cached = cities_.find(city);
       cached != cities_.end() && Stamp(cached->second.place.folder) == cached->second.stamp &&
       !AnyAppeared(cached->second.place.earlierCityFolders))
-    return cached->second.index;
+    return &cached->second;
   const auto place = Place(city);
   if (!place) {
     cities_.erase(std::string(city));
@@ -112,8 +124,9 @@ std::shared_ptr<const CityIndex> PageCache::City(std::string_view city) {
   auto index = std::make_shared<const CityIndex>(
       CityIndex::Build(city, place->folder, place->dataFolder));
   for (const std::string& problem : index->Unreadable()) log_("error: " + problem);
-  cities_[std::string(city)] = {*place, stamp, index};
-  return index;
+  CachedCity& entry = cities_[std::string(city)];
+  entry = {*place, stamp, std::move(index), {}};
+  return &entry;
 }
 
 std::vector<CitySummary> PageCache::Cities() {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "lines/city_index.h"
@@ -28,12 +29,17 @@ struct FileStamp {
 // the first data folder's that has a folder for it; the lines of later folders
 // do not count for that city, so the user's own lines of a city replace the
 // sample lines whole. Only regular files that resolve inside their data
-// folder count. A line's page is built once per change of its file, a city's
-// index once per change of its folder, and both are kept while no earlier
-// folder gains the city. Not thread-safe: each serving thread has its own.
+// folder count. A line's page is built once per change of its file; a city's
+// index, and the guide pages asked of it (up to kMaxGuidePages), once per
+// change of its folder; all are kept while no earlier folder gains the city.
+// Not thread-safe: each serving thread has its own.
 class PageCache {
  public:
   using Log = std::function<void(std::string_view line)>;
+
+  // Past this, a city's kept guide pages are dropped and kept anew: transfer
+  // pages alone could number the square of the stops.
+  static constexpr std::size_t kMaxGuidePages = 4096;
 
   PageCache(std::vector<std::filesystem::path> dataFolders, Log log);
 
@@ -68,7 +74,10 @@ class PageCache {
     CityPlace place;
     FileStamp stamp;
     std::shared_ptr<const CityIndex> index;
+    std::unordered_map<std::string, Page> pages;  // the guide's, by request path
   };
+  // The city's entry, current; null when no data folder has the city.
+  CachedCity* CityEntry(std::string_view city);
 
   Page LineAnswer(std::string_view rawPath, const std::string& city);
 
