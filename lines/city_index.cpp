@@ -47,13 +47,15 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
     if (!plain && !RegularFileInside(entry.path(), dataFolder)) continue;
     try {
       LineFile file = ReadLineFile(entry.path());
-      CityLine line{*name, file.title.empty() ? name->designation : std::move(file.title),
-                    *LineAddress(fs::path(city) / fileName), {NamesOf(std::move(file.stops))}};
+      CityLine line{*name,
+                    file.title.empty() ? name->designation : file.title,
+                    *LineAddress(fs::path(city) / fileName),
+                    {NamesOf(std::move(file.stops))}};
       for (LineFile::Direction& direction : file.moreDirections)
         line.directions.push_back(NamesOf(std::move(direction.stops)));
       index.lines_.push_back(std::move(line));
     } catch (const std::exception& failure) {
-      index.unreadable_.push_back(failure.what());
+      index.unreadable_.emplace_back(failure.what());
     }
   }
   std::ranges::sort(index.lines_, {}, [](const CityLine& line) {

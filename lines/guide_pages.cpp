@@ -58,6 +58,7 @@ std::string_view KindName(VehicleKind kind) { return kind == VehicleKind::Bus ? 
 
 Page CitiesPage(const std::vector<CitySummary>& cities) {
   std::vector<std::string> items;
+  items.reserve(cities.size());
   for (const CitySummary& city : cities)
     items.push_back(Link(CityLinesPath(city.city), city.name) + "：" + std::to_string(city.lines) +
                     " 条线路");

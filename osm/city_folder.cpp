@@ -44,7 +44,7 @@ fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& 
                          const std::string& cityPinyin, const std::string& cityName) {
   std::error_code error;
   fs::create_directories(dataFolder, error);
-  const fs::path cityFolder = dataFolder / cityPinyin;
+  fs::path cityFolder = dataFolder / cityPinyin;
   // A link to a folder is an earlier import's other name for a city: replaced.
   if (fs::exists(fs::symlink_status(cityFolder, error)) && !fs::is_directory(cityFolder, error))
     throw std::runtime_error(cityFolder.string() +

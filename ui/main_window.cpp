@@ -159,8 +159,9 @@ void MainWindow::OnQueryPressed() {
     const auto other = bus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
     bool otherKind = false;
     RunWhileWaiting([&](std::stop_token stop) {
-      otherKind = Query::HasLine(other, ToU16(cityBox_->currentText()),
-                                 ToU16(lineBox_->currentText()), siteBase_, fetchLimits_, stop);
+      otherKind =
+          Query::HasLine(other, ToU16(cityBox_->currentText()), ToU16(lineBox_->currentText()),
+                         siteBase_, fetchLimits_, std::move(stop));
     });
     if (otherKind)
       tip = Query::TrimSpaces(ToU16(cityBox_->currentText())) + u" " +

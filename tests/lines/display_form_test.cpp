@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lines/utf8.h"
 #include "pinyin/char_code.h"
 #include "web/text_codec.h"
 
@@ -43,6 +44,20 @@ TEST(DisplayForm, WritesAsciiFullWidthAndLettersWithMarksAsTheirBase) {
   EXPECT_EQ(Shown(u"Straße Łódź 🚌"), u"Ｓｔｒａßｅ　Łóｄｚ　🚌");  // ß, Ł, 🚌: as they are
   EXPECT_EQ(Shown(u"\t\x7f"), u"　　");
   EXPECT_EQ(Lines::DisplayForm("a\xff\xe4\xb8"), "ａ\xff\xe4\xb8");  // bytes that are no character
+}
+
+// The least and the most of each length decode; shorter forms of them, the
+// surrogates and what lies past Unicode do not.
+TEST(DecodeUtf8, TakesWellFormedSequencesOnly) {
+  using Decoded = std::pair<std::size_t, char32_t>;
+  EXPECT_EQ(Lines::DecodeUtf8("\xC2\x80"), (Decoded{2, 0x80}));
+  EXPECT_EQ(Lines::DecodeUtf8("\xDF\xBF"), (Decoded{2, 0x7FF}));
+  EXPECT_EQ(Lines::DecodeUtf8("\xE0\xA0\x80"), (Decoded{3, 0x800}));
+  EXPECT_EQ(Lines::DecodeUtf8("\xF0\x90\x80\x80"), (Decoded{4, 0x10000}));
+  EXPECT_EQ(Lines::DecodeUtf8("\xF4\x8F\xBF\xBF"), (Decoded{4, 0x10FFFF}));
+  for (const char* malformed : {"\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80",
+                                "\xF4\x90\x80\x80", "\xE4\xB8", "\x80", ""})
+    EXPECT_EQ(Lines::DecodeUtf8(malformed).first, 0u) << malformed;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "lines/line_address.h"
 #include "lines/line_file.h"
@@ -50,6 +51,24 @@ TEST(LineAddress, MapsLineAddressesToFilesAndBack) {
   for (const char* file : {"jinan/K55.txt", "jin4n/K55lu.txt", "jinan/K55lu.md", "jinan/.K55lu.txt",
                            "K55lu.txt", "jinan/a/K55lu.txt", "jinan/K\x01lu.txt"})
     EXPECT_FALSE(Lines::LineAddress(file)) << file;
+}
+
+// What a path asks for, by its shape: segments decoded, a stop holding "/".
+TEST(LineAddress, ParsesEveryKindOfAddressAndNothingElse) {
+  using Kind = Lines::Address::Kind;
+  EXPECT_EQ(Lines::ParseAddress("/").kind, Kind::Cities);
+  EXPECT_EQ(Lines::ParseAddress("/jinan/xianlu/").kind, Kind::CityLines);
+  EXPECT_EQ(Lines::ParseAddress("/jinan/xianlu/K55lu/").kind, Kind::Line);
+  const auto stop = Lines::ParseAddress("/jinan/zhandian/%E4%B8%9C%2F%E7%AB%99/");
+  EXPECT_EQ(stop.kind, Kind::Stop);
+  EXPECT_EQ(stop.stop, "东/站");
+  const auto ways = Lines::ParseAddress(Lines::TransferPath("jinan", "东站", "西 门"));
+  EXPECT_EQ(ways.kind, Kind::Transfer);
+  EXPECT_EQ(std::tie(ways.city, ways.stop, ways.to), std::tie("jinan", "东站", "西 门"));
+  for (const char* other :
+       {"", "//", "jinan/xianlu/", "/jinan/xianlu", "/jin4n/xianlu/", "/jinan/zhandian/",
+        "/jinan/zhandian//", "/jinan/huancheng/a/", "/jinan/huancheng/a/b/c/", "/jinan/other/a/"})
+    EXPECT_EQ(Lines::ParseAddress(other).kind, Kind::Other) << other;
 }
 
 TEST(PageCache, AnswersOnlyLineAddressesOfExistingFiles) {
@@ -108,6 +127,9 @@ TEST_F(PageCacheTest, ReadsHandWrittenFilesByTheFileRules) {
   EXPECT_EQ(line.stops[3].location, "1,2 东站'}]}");
   EXPECT_EQ(Query::ExtractStationList(Web::FromUtf8(Answer("/jinan/xianlu/1lu/").html)).stops,
             u"＃３号门——＼站——甲　乙　丙　丁——戊");
+
+  // A character of the same lead byte that is no control stays: 丙£ is not 丙 .
+  EXPECT_EQ(Lines::WithoutControls("丙£\xc2\x9f§"), "丙£ §");
 
   // What the writer writes reads back the same, whatever the names hold.
   const Lines::LineFile hostile{"标题\n注入站",

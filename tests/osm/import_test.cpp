@@ -25,7 +25,7 @@ const fs::path kHostileExtract = fs::path(RIDELON_OSM_DATA) / "hostile.osm";
 
 // A folder of the test's own (ctest runs tests side by side), emptied first.
 fs::path Scratch() {
-  const fs::path folder =
+  fs::path folder =
       fs::path(::testing::TempDir()) /
       ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   fs::remove_all(folder);
@@ -42,7 +42,7 @@ fs::path WriteExtract(const fs::path& folder, const std::string& relations) {
     xml << "<node id='" << id << "' lat='39.9' lon='116." << id << "' version='1'>"
         << "<tag k='public_transport' v='platform'/><tag k='name' v='站" << id << "'/></node>\n";
   xml << relations << "</osm>\n";
-  const fs::path file = folder / "extract.osm";
+  fs::path file = folder / "extract.osm";
   std::ofstream(file) << xml.str();
   return file;
 }

@@ -54,7 +54,9 @@ ProgramResult Wait(const StartedProgram& started) {
   int status = 0;
   rusage usage{};
   ::wait4(started.pid, &status, 0, &usage);
-  const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+  const auto seconds = [](const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+  };
   ProgramResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
                        Slurp(folder / "out"), Slurp(folder / "err"), usage.ru_maxrss,
                        seconds(usage.ru_utime) + seconds(usage.ru_stime)};

@@ -43,6 +43,8 @@ TEST(BytesToText, DecodesOtherCharsetsByNameAndRefusesUnknownOnes) {
 TEST(ToUtf8, EncodesEveryUnitAndReplacesLoneSurrogates) {
   EXPECT_EQ(Web::ToUtf8(u"济南 K55"), "济南 K55");
   EXPECT_EQ(Web::ToUtf8(u"\U00020000"), "\xF0\xA0\x80\x80");
+  EXPECT_EQ(Web::ToUtf8(u"\U0010FFFF\U00010000"),
+            "\xF4\x8F\xBF\xBF\xF0\x90\x80\x80");  // the pair's ends
   EXPECT_EQ(Web::ToUtf8(u"a" + std::u16string(1, char16_t{0xDC00}) + u"b"),
             "a\xEF\xBF\xBD"
             "b");
