@@ -74,6 +74,10 @@ std::string ReadText(const fs::path& file) {
 
 using Names = std::vector<std::string>;
 
+Lines::Page Answer(const fs::path& data, std::string_view path) {
+  return Lines::PageCache({data}, [](std::string_view) {}).Answer(path);
+}
+
 // Stops by role and by tag, names by language, a stop position and platform
 // of one name, unnamed stops, route masters, refused relations.
 TEST(OsmRoutes, ReadsStopsByRoleAndByTagWithTheirNames) {
@@ -202,6 +206,10 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   EXPECT_EQ(line.moreDirections[0].stops[0].name, "东站");
   EXPECT_EQ(line.moreDirections[1].note, "relation 25 ()");
   EXPECT_EQ(Lines::ParseLineFile(ReadText(data / "beijing" / "K5lu.txt")).stops.size(), 2u);
+  // The guide reads the city as imported: its name, its directions.
+  EXPECT_NE(Answer(data, "/").html.find(">北京</a>：3 条线路"), std::string::npos);
+  EXPECT_NE(Answer(data, Lines::StopPath("beijing", "西站")).html.find("东站 → 西站"),
+            std::string::npos);
 
   const auto refused = [&](Osm::ImportRequest request, const std::string& reason) {
     request.dataFolder = data;
@@ -226,10 +234,6 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   for (const auto& entry : fs::directory_iterator(data))
     left.push_back(entry.path().filename().string());
   EXPECT_EQ(left, Names{"beijing"});  // nothing left beside the city
-}
-
-Lines::Page Answer(const fs::path& data, std::string_view path) {
-  return Lines::PageCache({data}, [](std::string_view) {}).Answer(path);
 }
 
 // Names that try to forge a line file come back as one stop each, with

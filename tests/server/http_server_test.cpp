@@ -138,11 +138,12 @@ TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
                                "GET /站🚌\x1b[31m\xe2\x80\xae\xc2\x85\xff\\/ HTTP/1.1\r\n"
                                "Connection: close\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(), "BREW /page/ HTTP/1.1\r\n\r\n");
+  Testing::RawServer::Exchange(server.Port(), "GET\r\n\r\n");
   const std::string logged = server.Logged();
   std::istringstream lines(logged);
   std::vector<std::vector<std::string>> rows;
   for (std::string line; std::getline(lines, line);) rows.push_back(Fields(line));
-  ASSERT_EQ(rows.size(), 3u) << logged;
+  ASSERT_EQ(rows.size(), 4u) << logged;
   for (const auto& row : rows) {
     ASSERT_EQ(row.size(), 7u) << logged;
     EXPECT_EQ(row[0].size(), 24u) << row[0];  // 2026-12-07T05:10:31.042Z
@@ -155,6 +156,7 @@ TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
   EXPECT_EQ(rows[1][3], "/站🚌\\x1b[31m\\u202e\\xc2\\x85\\xff\\\\/");
   EXPECT_EQ(rows[1][4], "404");
   EXPECT_EQ(rows[2][4], "501");  // refused by the event library itself: no method or path
+  EXPECT_EQ(rows[3][4], "400");
   EXPECT_EQ(logged.find('\x1b'), std::string::npos);
 }
 
