@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "lines/utf8.h"
+
 namespace Server {
 
 namespace {
@@ -25,26 +27,6 @@ void AppendEscaped(std::string& out, char prefix, unsigned value, int digits) {
   out += '\\';
   out += prefix;
   for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
-}
-
-// The length of the well-formed UTF-8 sequence of two to four bytes at the
-// start of `text`, and its code point; 0 when there is none.
-std::pair<std::size_t, char32_t> DecodeUtf8(std::string_view text) {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                             : (lead & 0xF0) == 0xE0        ? 3
-                             : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                            : 0;
-  if (length == 0 || text.size() < length) return {0, 0};
-  char32_t c = lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return {0, 0};
-    c = c << 6 | (byte(i) & 0x3F);
-  }
-  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < least[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 0};
-  return {length, c};
 }
 
 bool IsBidiControl(char32_t c) {
@@ -128,7 +110,7 @@ std::string EscapeForLog(std::string_view text) {
       continue;
     }
     const auto [length, c] =
-        byte >= 0x80 ? DecodeUtf8(text.substr(i)) : std::pair<std::size_t, char32_t>{0, 0};
+        byte >= 0x80 ? Lines::DecodeUtf8(text.substr(i)) : std::pair<std::size_t, char32_t>{0, 0};
     if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
       // A control character, a space, or a byte that is no character: C1
       // controls are escaped byte by byte, like broken sequences.

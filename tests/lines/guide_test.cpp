@@ -17,6 +17,7 @@
 #include "lines/page_cache.h"
 #include "lines/transfers.h"
 #include "query/guide_query.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -25,11 +26,7 @@ namespace fs = std::filesystem;
 class GuideTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // One per test: ctest runs them side by side.
-    data =
-        fs::path(::testing::TempDir()) /
-        ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(data);
+    data = Testing::ScratchFolder();
     fs::create_directories(data / "ceshi");
     Write("ceshi/.city", "测试\n");
     Write("ceshi/1lu.txt", "# 1路\n甲\n乙\n丙\n丁\n> 返程\n丁\n丙\n乙\n甲\n");

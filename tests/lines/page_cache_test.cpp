@@ -9,6 +9,7 @@
 #include "lines/line_address.h"
 #include "lines/line_file.h"
 #include "query/station_list.h"
+#include "tests/support/scratch_folder.h"
 #include "web/text_codec.h"
 
 namespace {
@@ -17,14 +18,11 @@ namespace fs = std::filesystem;
 
 const fs::path kSampleData = RIDELON_SITE_DATA;
 
-// A data folder of the test's own (ctest runs tests side by side), emptied first.
+// A data folder of the test's own.
 class PageCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    data =
-        fs::path(::testing::TempDir()) /
-        ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(data);
+    data = Testing::ScratchFolder();
     fs::create_directories(data / "jinan");
   }
   void Write(const fs::path& relative, const std::string& text) {

@@ -14,6 +14,7 @@
 #include "osm/osm_routes.h"
 #include "query/query_url.h"
 #include "query/station_list.h"
+#include "tests/support/scratch_folder.h"
 #include "web/text_codec.h"
 
 namespace {
@@ -22,16 +23,6 @@ namespace fs = std::filesystem;
 
 const fs::path kCityExtract = fs::path(RIDELON_OSM_DATA) / "city.osm";
 const fs::path kHostileExtract = fs::path(RIDELON_OSM_DATA) / "hostile.osm";
-
-// A folder of the test's own (ctest runs tests side by side), emptied first.
-fs::path Scratch() {
-  fs::path folder =
-      fs::path(::testing::TempDir()) /
-      ("ridelon-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  return folder;
-}
 
 // An extract of the given relations, with nodes 1 to 9 named 站1 … 站9 and
 // tagged as platforms.
@@ -108,7 +99,7 @@ TEST(OsmRoutes, ReadsStopsByRoleAndByTagWithTheirNames) {
 // A stop by role that never came in the extract counts as one without a name;
 // a member without the role is no stop, come or not.
 TEST(OsmRoutes, CountsStopsByRoleThatNeverCame) {
-  const fs::path folder = Scratch();
+  const fs::path folder = Testing::ScratchFolder();
   const Osm::Routes routes = Osm::ReadRoutes(
       WriteExtract(folder,
                    "<relation id='40' version='1'><member type='node' ref='1' role='platform'/>"
@@ -178,7 +169,7 @@ TEST(ImportPlan, GroupsByTheLineTheAddressNamesAndNotesWhatCannotBeALine) {
 // The whole import of the city extract: the line files, what they hold, and
 // the report; then bad requests, which leave the folder as it was.
 TEST(ImportLines, WritesTheCityFolderOrNothing) {
-  const fs::path data = Scratch();
+  const fs::path data = Testing::ScratchFolder();
   const Osm::ImportReport report = Osm::ImportLines(
       {.extract = kCityExtract, .city = "北京", .dataFolder = data}, [](double) {});
   EXPECT_EQ(report.cityFolder, data / "beijing");
@@ -241,7 +232,7 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
 // computed; the page shows every name whole but the one with characters code
 // page 936 cannot write, which the report names.
 TEST(ImportLines, WritesWhatTheExtractHeldAndNothingMore) {
-  const fs::path data = Scratch();
+  const fs::path data = Testing::ScratchFolder();
   const Osm::ImportReport report = Osm::ImportLines(
       {.extract = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
   const Lines::LineFile line = Lines::ReadLineFile(data / "beijing" / "5lu.txt");
@@ -273,7 +264,7 @@ TEST(ImportLines, WritesWhatTheExtractHeldAndNothingMore) {
 // a bus station is a stop of a route without roles; refs that no file can
 // take, or only spaces, are skipped with the relation named.
 TEST(ImportLines, GroupsRoutesAsRidersKnowTheLines) {
-  const fs::path data = Scratch();
+  const fs::path data = Testing::ScratchFolder();
   const Osm::ImportReport report = Osm::ImportLines(
       {.extract = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
   EXPECT_EQ(report.busLines, 3u);  // 5, 6 and 7
@@ -302,7 +293,7 @@ TEST(ImportLines, GroupsRoutesAsRidersKnowTheLines) {
 // typing its name; killed imports' folders go; a file in the city's place
 // is refused and kept.
 TEST(ImportLines, FindsTheCityBothWaysAndCleansUpAfterKilledImports) {
-  const fs::path data = Scratch();
+  const fs::path data = Testing::ScratchFolder();
   fs::create_directories(data / ".shenzhen.import-999999999" / "x");
   fs::create_directories(data / ".shenzhen.import-1");  // init's: still running
   Osm::ImportLines(

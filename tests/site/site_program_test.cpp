@@ -101,7 +101,6 @@ TEST(SiteProgram, AnswersUnderALowFileLimitAndSlowClients) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_LT(result.cpuSeconds, 1.0);
   EXPECT_LT(result.out.size(), 16'000u) << result.out.substr(0, 2000);
-  EXPECT_NE(result.out.find(" - - 503 0 "), std::string::npos);  // the longest wait, closed
 }
 
 // SIGTERM stops the site in bounded time while its log pipe is full and
