@@ -1,5 +1,7 @@
 #include "lines/line_page.h"
 
+#include <cctype>
+
 #include "lines/display_form.h"
 #include "lines/html.h"
 #include "lines/line_address.h"
@@ -11,10 +13,11 @@ namespace {
 // A location as the records carry it: only what coordinates are written
 // with, so that nothing in it can be read as part of a stop.
 std::string LocationForm(std::string_view location) {
+  constexpr std::string_view kPunctuation = ".|+-";
   std::string out;
   for (const char c : location)
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
-        c == '|' || c == '-' || c == '+')
+    if (std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+        kPunctuation.find(c) != kPunctuation.npos)
       out += c;
   return out;
 }
@@ -22,8 +25,8 @@ std::string LocationForm(std::string_view location) {
 }  // namespace
 
 std::string LinePage(const LineFile& line, std::string_view city) {
-  std::string body = "<p>" + Link("/", "城市") + " · " + Link(CityLinesPath(city), "本市线路") +
-                     "</p>\n";
+  std::string body =
+      "<p>" + Link("/", "城市") + " · " + Link(CityLinesPath(city), "本市线路") + "</p>\n";
   const auto appendDirection = [&](const LineFile::Stops& stops) {
     if (stops.empty()) return;
     body += "<h2>" + EscapeHtml(stops.front().name + " → " + stops.back().name) + "</h2>\n<ol>\n";
