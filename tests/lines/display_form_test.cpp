@@ -43,7 +43,7 @@ TEST(DisplayForm, WritesAsciiFullWidthAndLettersWithMarksAsTheirBase) {
   EXPECT_EQ(Shown(u"ÉôéèāǹŸế"), u"Ｅｏéèāｎ\uff39ｅ");
   EXPECT_EQ(Shown(u"Straße Łódź 🚌"), u"Ｓｔｒａßｅ　Łóｄｚ　🚌");  // ß, Ł, 🚌: as they are
   EXPECT_EQ(Shown(u"\t\x7f"), u"　　");
-  EXPECT_EQ(Lines::DisplayForm("a\xff\xe4\xb8"), "ａ\xff\xe4\xb8");  // bytes that are no character
+  EXPECT_EQ(Lines::DisplayForm("a\x80\xff\xe4\xb8"), "ａ\x80\xff\xe4\xb8");  // bytes, no character
 }
 
 // The least and the most of each length decode; shorter forms of them, the

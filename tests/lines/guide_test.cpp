@@ -188,7 +188,9 @@ TEST_F(GuideTest, RebuildsTheCityWhenItsFolderChanges) {
   const fs::path user = data / "user";
   fs::create_directories(user / "ceshi");
   std::ofstream(user / "ceshi" / "9lu.txt") << "用户站\n";
+  std::ofstream(user / "ceshi" / ".city") << "\n";  // no name: the pinyin
   Lines::PageCache both({user, data}, [](std::string_view) {});
+  EXPECT_EQ(both.City("ceshi")->Name(), "ceshi");
   EXPECT_EQ(Query::ReadGuidePage(both.Answer("/ceshi/xianlu/").html).items,
             std::vector<std::string>{"9 公交：用户站 → 用户站"});
 }
