@@ -57,7 +57,7 @@ TEST(LineAddress, ParsesEveryKindOfAddressAndNothingElse) {
   EXPECT_EQ(Lines::ParseAddress("/").kind, Kind::Cities);
   EXPECT_EQ(Lines::ParseAddress("/jinan/xianlu/").kind, Kind::CityLines);
   EXPECT_EQ(Lines::ParseAddress("/jinan/xianlu/K55lu/").kind, Kind::Line);
-  const auto stop = Lines::ParseAddress("/jinan/zhandian/%E4%B8%9C%2F%E7%AB%99/");
+  const auto stop = Lines::ParseAddress("/jinan/zhandian/%E4%B8%9C%2f%e7%ab%99/");
   EXPECT_EQ(stop.kind, Kind::Stop);
   EXPECT_EQ(stop.stop, "东/站");
   const auto ways = Lines::ParseAddress(Lines::TransferPath("jinan", "东站", "西 门"));
