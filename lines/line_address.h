@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The route site's addresses, the one place that knows their fixed words:
 //   "/"                                the cities
@@ -26,23 +27,32 @@ inline constexpr std::string_view kTransferWord = "huancheng";
 inline constexpr std::string_view kBusSuffix = "lu";
 inline constexpr std::string_view kTrolleybusSuffix = "ludianche";
 
-// "{city}/xianlu/{line}lu/" (or "ludianche/"), without a leading slash so that
-// it follows a base ending in "/". Nothing is checked or changed: composing
-// takes any text, in any character type, as it comes.
+// "{city}/{word}/{name}/…/", without a leading slash so that it follows a
+// base ending in "/". Nothing is checked, changed or encoded: composing takes
+// any text, in any character type, as it comes (the fetch encodes the wire).
+template <typename Char>
+std::basic_string<Char> ComposePath(std::basic_string_view<Char> city, std::string_view word,
+                                    const std::vector<std::basic_string<Char>>& names) {
+  std::basic_string<Char> path(city);
+  const auto ascii = [&path](std::string_view text) { path.append(text.begin(), text.end()); };
+  ascii("/");
+  ascii(word);
+  ascii("/");
+  for (const auto& name : names) {
+    path += name;
+    ascii("/");
+  }
+  return path;
+}
+
+// "{city}/xianlu/{line}lu/" (or "ludianche/"), composed as ComposePath does.
 template <typename Char>
 std::basic_string<Char> LinePath(VehicleKind kind, std::basic_string_view<Char> city,
                                  std::basic_string_view<Char> line) {
-  const auto append = [](std::basic_string<Char>& to, std::string_view ascii) {
-    to.append(ascii.begin(), ascii.end());
-  };
-  std::basic_string<Char> path(city);
-  append(path, "/");
-  append(path, kLinesWord);
-  append(path, "/");
-  path += line;
-  append(path, kind == VehicleKind::Bus ? kBusSuffix : kTrolleybusSuffix);
-  append(path, "/");
-  return path;
+  const std::string_view suffix = kind == VehicleKind::Bus ? kBusSuffix : kTrolleybusSuffix;
+  std::basic_string<Char> named(line);
+  named.append(suffix.begin(), suffix.end());
+  return ComposePath<Char>(city, kLinesWord, {named});
 }
 
 // Whether `city` can name a city's folder and address: Latin letters only.

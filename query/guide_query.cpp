@@ -11,15 +11,12 @@ namespace Query {
 
 namespace {
 
-std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
-
-// "{base}{city}/{word}/{name}/…/", the names as typed: the fetch encodes them
-// for the wire.
+// The base, then the guide's path for the city and the names, trimmed.
 std::u16string GuideUrl(std::u16string_view base, std::u16string_view cityText,
                         std::string_view word, std::initializer_list<std::u16string_view> names) {
-  std::u16string url = std::u16string(base) + CityPinyin(cityText) + u"/" + Widen(word) + u"/";
-  for (const std::u16string_view name : names) url += TrimSpaces(name) + u"/";
-  return url;
+  std::vector<std::u16string> trimmed;
+  for (const std::u16string_view name : names) trimmed.push_back(TrimSpaces(name));
+  return std::u16string(base) + Lines::ComposePath<char16_t>(CityPinyin(cityText), word, trimmed);
 }
 
 GuideOutcome Ask(const std::u16string& url, const Web::FetchLimits& limits) {
