@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <algorithm>
+#include <exception>
 #include <iostream>
 #include <optional>
-#include <system_error>
 
 #include "command_line/command_line.h"
 #include "query/query_texts.h"
@@ -31,8 +31,8 @@ int OpenWindow(const CommandLine::Arguments& arguments) {
     site.emplace(arguments.Value(RouteSite::kBaseOption.name));
   } catch (const Query::BadSiteBase& bad) {
     return Refuse(QString::fromUtf8(bad.what()), 2);
-  } catch (const std::system_error& error) {
-    return Refuse(QString::fromUtf8(error.what()), 3);
+  } catch (const std::exception& cannotServe) {
+    return Refuse(QString::fromUtf8(cannotServe.what()), 3);
   }
   const QString siteName =
       Ui::ToQString(site->IsInProcess() ? Query::kLocalSiteName : site->Base());

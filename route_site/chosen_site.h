@@ -1,11 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "command_line/command_line.h"
-#include "server/in_process_site.h"
+#include "route_site/local_site.h"
 
 namespace RouteSite {
 
@@ -22,15 +23,15 @@ inline const CommandLine::OptionSpec kBaseOption{
 // this machine, served in-process for as long as this object lives.
 class ChosenSite {
  public:
-  // Throws Query::BadSiteBase for a base that is refused, std::system_error
-  // when the in-process site cannot listen.
+  // Throws Query::BadSiteBase for a base that is refused; anything else it
+  // throws says why the lines on this machine cannot be served.
   explicit ChosenSite(std::optional<std::string> givenBase);
 
   const std::u16string& Base() const { return base_; }
-  bool IsInProcess() const { return inProcess_.has_value(); }
+  bool IsInProcess() const { return inProcess_ != nullptr; }
 
  private:
-  std::optional<Server::InProcessSite> inProcess_;
+  std::unique_ptr<LocalSite> inProcess_;
   std::u16string base_;
 };
 
