@@ -9,10 +9,6 @@
 
 namespace Pinyin {
 
-// Makes the per-code syllable index from PinyinTable ready; the first
-// romanisation does it anyway, the window does it at load.
-void BuildPinyinTable();
-
 // The romanisation of one character code: codes 1 to 159 are the character
 // itself, GB2312 level-1 codes (-20319 to -10247) their toneless syllable, and
 // every other code nothing.

@@ -126,10 +126,25 @@ constexpr bool KeysUnique() {
 
 static_assert(StartCodesAscend(), "syllables must follow GB2312 order");
 static_assert(KeysUnique(), "a syllable may appear only once");
-static_assert(kSyllables.front().startCode == -20319, "the first level-1 code is 0xB0A1");
+static_assert(kSyllables.front().startCode == kFirstLevel1, "the first syllable starts level 1");
+
+// For every level-1 code, the index of its syllable in kSyllables.
+constexpr auto kSyllableOfCode = [] {
+  std::array<std::uint16_t, kLastLevel1 - kFirstLevel1 + 1> syllableOf{};
+  std::size_t entry = 0;
+  for (int code = kFirstLevel1; code <= kLastLevel1; ++code) {
+    while (entry + 1 < kSyllables.size() && kSyllables[entry + 1].startCode <= code) ++entry;
+    syllableOf[static_cast<std::size_t>(code - kFirstLevel1)] = static_cast<std::uint16_t>(entry);
+  }
+  return syllableOf;
+}();
 
 }  // namespace
 
 std::span<const Syllable> PinyinTable() { return kSyllables; }
+
+std::string_view Level1Syllable(std::int16_t level1Code) {
+  return kSyllables[kSyllableOfCode[static_cast<std::size_t>(level1Code - kFirstLevel1)]].key;
+}
 
 }  // namespace Pinyin

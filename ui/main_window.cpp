@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "pinyin/pinyin.h"
 #include "query/guide_query.h"
 #include "query/query_texts.h"
 #include "query/text_trim.h"
@@ -115,10 +114,7 @@ void MainWindow::ComposeQueryUrl(Query::VehicleKind kind) {
                                      ToU16(lineBox_->currentText()), siteBase_);
 }
 
-void MainWindow::OnLoad() {
-  Pinyin::BuildPinyinTable();
-  ComposeQueryUrl(Query::VehicleKind::Bus);
-}
+void MainWindow::OnLoad() { ComposeQueryUrl(Query::VehicleKind::Bus); }
 
 void MainWindow::OnBusChosen() { ComposeQueryUrl(Query::VehicleKind::Bus); }
 
