@@ -1,26 +1,23 @@
 #include "query/query_url.h"
 
-#include <locale.h>
-#include <wctype.h>
+#include <algorithm>
+#include <utility>
 
 #include "pinyin/pinyin.h"
 #include "query/text_trim.h"
+#include "upper_case.inc"
 
 namespace Query {
 
 namespace {
 
-// Simple per-character upper-casing through the C library's Unicode tables:
-// k55 becomes K55, ｋ full-width too; digits and Chinese stay.
+// Simple per-character upper-casing by Unicode's case mappings: k55 becomes
+// K55, ｋ full-width too; digits and Chinese stay.
 std::u16string UpperCase(std::u16string text) {
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
   for (char16_t& unit : text) {
-    if (unicode == nullptr) {  // a C library without C.UTF-8: ASCII only
-      if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
-    } else if (unit < 0xD800 || unit > 0xDFFF) {
-      const wint_t upper = towupper_l(unit, unicode);
-      if (upper <= 0xFFFF) unit = static_cast<char16_t>(upper);
-    }
+    const auto* found =
+        std::ranges::lower_bound(kUpperCase, unit, {}, &std::pair<char16_t, char16_t>::first);
+    if (found != std::ranges::end(kUpperCase) && found->first == unit) unit = found->second;
   }
   return text;
 }

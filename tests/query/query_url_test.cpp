@@ -22,8 +22,10 @@ TEST(ComposeQueryUrl, BusAddresses) {
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1", B), B + u"shen/xianlu/旅游1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1", B), B + u"Jinan/xianlu/1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u"", B), B + u"/xianlu/lu/");
-  // Full-width letters upper-case too; other scripts and symbols stay.
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#", B), B + u"jinan/xianlu/Ｋ5Z#lu/");
+  // Full-width and accented letters upper-case too; ß (upper case only as
+  // two letters), symbols and Chinese stay.
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#éß路", B),
+            B + u"jinan/xianlu/Ｋ5Z#Éß路lu/");
 }
 
 TEST(ComposeQueryUrl, TrolleybusLinesKeepTheirSpaces) {
