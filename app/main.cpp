@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
-#include <iostream>
 #include <optional>
 
 #include "command_line/command_line.h"
@@ -19,7 +19,7 @@ namespace {
 
 // Said before any window opens: on standard error and in a message box.
 int Refuse(const QString& reason, int status) {
-  std::cerr << "ridelon: " << reason.toStdString() << '\n';
+  CommandLine::Output(stderr) << "ridelon: " << reason.toStdString() << '\n';
   QMessageBox::critical(nullptr, QStringLiteral("公交线路查询器"),
                         QStringLiteral("无法使用线路网站：\n") + reason);
   return status;
@@ -55,7 +55,8 @@ const CommandLine::Program kProgram{
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const CommandLine::Streams streams{std::cin, std::cout, std::cerr};
+  const CommandLine::Streams streams{stdin, CommandLine::Output(stdout),
+                                     CommandLine::Output(stderr)};
   // Help and version need no display: answered before Qt looks for one.
   if (std::ranges::any_of(args, [](const std::string& arg) {
         return arg == "--help" || arg == "-h" || arg == "--version";

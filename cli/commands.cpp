@@ -1,11 +1,10 @@
 #include "cli/commands.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <istream>
+#include <memory>
 #include <optional>
-#include <ostream>
 
 #include "cli/console_window.h"
 #include "pinyin/pinyin.h"
@@ -25,6 +24,7 @@ namespace {
 
 using CommandLine::Arguments;
 using CommandLine::OptionSpec;
+using CommandLine::Output;
 using CommandLine::Program;
 using CommandLine::Streams;
 using CommandLine::UsageError;
@@ -38,7 +38,7 @@ const OptionSpec kTrolleybus{.name = "--trolleybus",
                              .help = "the trolleybus line (default: the bus line)"};
 const OptionSpec& kBase = RouteSite::kBaseOption;
 
-void PrintLine(std::ostream& out, std::u16string_view text) { out << Web::ToUtf8(text) << '\n'; }
+void PrintLine(Output& out, std::u16string_view text) { out << Web::ToUtf8(text) << '\n'; }
 
 // The route site the command line, the environment or the build names, if any.
 std::optional<std::u16string> ChosenBase(const Arguments& arguments) {
@@ -57,25 +57,25 @@ std::u16string ComposeFrom(const Arguments& arguments, std::u16string_view base)
 }
 
 // A page from a file or standard input ("-"), refused past the body cap.
-std::string ReadPage(const Arguments& arguments, std::istream& standardInput) {
+std::string ReadPage(const Arguments& arguments, std::FILE* standardInput) {
   const bool fromFile = !arguments.operands.empty() && arguments.operands[0] != "-";
   const std::string name = fromFile ? arguments.operands[0] : "standard input";
-  std::ifstream file;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      fromFile ? std::fopen(name.c_str(), "rb") : nullptr, &std::fclose);
   if (fromFile) {
     std::error_code error;
     if (std::filesystem::is_directory(name, error)) throw UsageError(name + " is a folder");
-    file.open(name, std::ios::binary);
     if (!file) throw UsageError("cannot read " + name);
   }
-  std::istream& in = fromFile ? file : standardInput;
+  std::FILE* in = fromFile ? file.get() : standardInput;
   std::string bytes;
   char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+  while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, in)) {
+    bytes.append(buffer, count);
     if (bytes.size() > kMaxInputBytes)
       throw UsageError(name + " is larger than " + std::to_string(kMaxInputBytes) + " bytes");
   }
-  if (in.bad()) throw UsageError("cannot read " + name);
+  if (std::ferror(in)) throw UsageError("cannot read " + name);
   return bytes;
 }
 
@@ -157,7 +157,7 @@ int PrintGuide(const Query::GuideOutcome& outcome, Streams& io) {
     io.err << "ridelon-cli: " << outcome.failure.Describe() << '\n';
     return 1;
   }
-  std::ostream& out = outcome.found ? io.out : io.err;
+  Output& out = outcome.found ? io.out : io.err;
   if (!outcome.found) out << outcome.page.heading << '\n';
   for (const std::string& item : outcome.page.items) out << item << '\n';
   return outcome.found ? 0 : 1;

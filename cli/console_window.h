@@ -1,8 +1,8 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 
+#include "command_line/output.h"
 #include "query/query_window.h"
 
 namespace Cli {
@@ -12,7 +12,8 @@ namespace Cli {
 // stdout at once. The timed message has no console counterpart.
 class ConsoleWindow : public Query::QueryWindow {
  public:
-  ConsoleWindow(std::u16string queryUrl, bool raw, std::ostream& out, std::ostream& err);
+  ConsoleWindow(std::u16string queryUrl, bool raw, CommandLine::Output& out,
+                CommandLine::Output& err);
 
   std::u16string QueryUrl() const override { return queryUrl_; }
   void SetResultsText(std::u16string_view text) override;
@@ -23,8 +24,8 @@ class ConsoleWindow : public Query::QueryWindow {
   std::u16string queryUrl_;
   bool raw_;
   bool pageShown_ = false;
-  std::ostream& out_;
-  std::ostream& err_;
+  CommandLine::Output& out_;
+  CommandLine::Output& err_;
 };
 
 }  // namespace Cli

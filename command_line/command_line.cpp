@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <ostream>
 
 #include "ridelon/version.h"
 
@@ -38,14 +37,14 @@ std::string Usage(const Program& program, const Command& command) {
   return usage;
 }
 
-void PrintRows(std::ostream& out, const std::vector<std::pair<std::string, std::string>>& rows) {
+void PrintRows(Output& out, const std::vector<std::pair<std::string, std::string>>& rows) {
   std::size_t width = 0;
   for (const auto& row : rows) width = std::max(width, row.first.size());
   for (const auto& [left, right] : rows)
     out << "  " << left << std::string(width - left.size() + 2, ' ') << right << '\n';
 }
 
-void PrintOptions(const Command& command, std::ostream& out) {
+void PrintOptions(const Command& command, Output& out) {
   std::vector<std::pair<std::string, std::string>> rows;
   for (const OptionSpec& option : command.options) {
     std::string left(option.name);
@@ -63,12 +62,12 @@ void PrintOptions(const Command& command, std::ostream& out) {
   PrintRows(out, rows);
 }
 
-void PrintCommandHelp(const Program& program, const Command& command, std::ostream& out) {
+void PrintCommandHelp(const Program& program, const Command& command, Output& out) {
   out << "Usage: " << Usage(program, command) << "\n\n" << command.summary << "\n\nOptions:\n";
   PrintOptions(command, out);
 }
 
-void PrintProgramHelp(const Program& program, std::ostream& out) {
+void PrintProgramHelp(const Program& program, Output& out) {
   // A program that only does one thing has no commands to list.
   if (program.commands.size() == 1 && program.commands[0].name.empty()) {
     out << "Usage: " << Usage(program, program.commands[0]) << "\n\n"
@@ -188,7 +187,7 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args) {
 
 int Run(const Program& program, const std::vector<std::string>& args, Streams streams) {
   const int status = RunCommand(program, args, streams);
-  if (streams.out.flush()) return status;
+  if (streams.out.Flush()) return status;
   streams.err << program.name << ": cannot write the output\n";
   return 2;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
-#include <iosfwd>
 #include <map>
 #include <optional>
 #include <set>
@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "command_line/output.h"
 
 // The command lines of ridelon-cli and ridelon-site: each program declares its
 // commands once, and that declaration drives parsing, dispatch and --help.
@@ -22,9 +24,9 @@ class UsageError : public std::runtime_error {
 };
 
 struct Streams {
-  std::istream& in;
-  std::ostream& out;
-  std::ostream& err;
+  std::FILE* in;
+  Output out;
+  Output err;
 };
 
 struct OptionSpec {

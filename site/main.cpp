@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -190,5 +189,6 @@ const CommandLine::Program kProgram{
 }  // namespace
 
 int main(int argc, char** argv) {
-  return CommandLine::Run(kProgram, {argv + 1, argv + argc}, {std::cin, std::cout, std::cerr});
+  return CommandLine::Run(kProgram, {argv + 1, argv + argc},
+                          {stdin, CommandLine::Output(stdout), CommandLine::Output(stderr)});
 }

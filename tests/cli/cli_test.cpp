@@ -1,9 +1,10 @@
 // ridelon-cli in-process, through its declared commands and string streams.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "cli/commands.h"
 #include "query/query_texts.h"
@@ -20,11 +21,33 @@ struct Result {
   std::string err;
 };
 
+// A file in memory that the program writes to; Text() closes it.
+class WrittenText {
+ public:
+  WrittenText() : file_(open_memstream(&text_, &size_)) {}
+  ~WrittenText() { std::free(text_); }
+  std::FILE* File() const { return file_; }
+  std::string Text() {
+    std::fclose(file_);
+    return {text_, size_};
+  }
+
+ private:
+  char* text_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
 Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int exitCode = CommandLine::Run(Cli::RidelonCli(), args, {in, out, err});
-  return {exitCode, out.str(), err.str()};
+  std::FILE* in = std::tmpfile();
+  std::fwrite(input.data(), 1, input.size(), in);
+  std::rewind(in);
+  WrittenText out, err;
+  const int exitCode =
+      CommandLine::Run(Cli::RidelonCli(), args,
+                       {in, CommandLine::Output(out.File()), CommandLine::Output(err.File())});
+  std::fclose(in);
+  return {exitCode, out.Text(), err.Text()};
 }
 
 std::string Utf8(std::u16string_view text) { return Web::ToUtf8(text); }
