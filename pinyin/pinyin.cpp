@@ -11,10 +11,7 @@ void AppendPinyin(std::int16_t code, std::u16string& out) {
     if (const char16_t c = SingleByteCharacter(static_cast<std::uint8_t>(code))) out.push_back(c);
     return;
   }
-  if (code >= kFirstLevel1 && code <= kLastLevel1) {
-    const std::string_view syllable = Level1Syllable(code);
-    out.append(syllable.begin(), syllable.end());
-  }
+  if (code >= kFirstLevel1 && code <= kLastLevel1) out += Level1Syllable(code);
 }
 
 }  // namespace

@@ -23,6 +23,6 @@ std::span<const Syllable> PinyinTable();
 
 // The syllable of a level-1 code: that of the last start code not above it.
 // One index into a table made at compile time from PinyinTable.
-std::string_view Level1Syllable(std::int16_t level1Code);
+std::u16string_view Level1Syllable(std::int16_t level1Code);
 
 }  // namespace Pinyin
