@@ -204,6 +204,33 @@ TEST(Cli, QueriesTheLinesOnThisMachineWithNothingElseRunning) {
   std::filesystem::remove_all(dataHome);
 }
 
+// The server's code is a module that a program loads only to serve the lines
+// on this machine: without it (a broken install), a query of a named site
+// still works, and a query of this machine's lines says what is missing.
+TEST(Cli, AsksANamedSiteWithoutTheLocalSitesModule) {
+  unsetenv("RIDELON_ROUTE_SERVICE_BASE");
+  const std::filesystem::path bin = ::testing::TempDir() + "ridelon-no-module/bin";
+  std::filesystem::create_directories(bin);
+  const std::filesystem::path program = bin / "ridelon-cli";
+  std::filesystem::copy_file(RIDELON_CLI, program,
+                             std::filesystem::copy_options::overwrite_existing);
+  Testing::RawServer site([](int socket, const std::string&) {
+    Testing::RawServer::Send(socket,
+                             "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                             "Connection: close\r\n\r\n" +
+                                 kWorkedExample);
+  });
+  const std::string base = "http://127.0.0.1:" + std::to_string(site.port()) + "/";
+  const auto named = Testing::RunProgram(program, {"query", "--base", base, "济南", "K55"});
+  EXPECT_EQ(named.exitCode, 0) << named.err;
+  EXPECT_EQ(named.out, "东站——西门\n");
+  const auto local = Testing::RunProgram(program, {"query", "济南", "K55"});
+  EXPECT_EQ(local.exitCode, 2);
+  EXPECT_TRUE(local.err.starts_with("ridelon-cli: cannot load the local route site: "))
+      << local.err;
+  std::filesystem::remove_all(bin.parent_path());
+}
+
 // The guide from the command line, on the lines on this machine: found on
 // stdout, one item a line, status 0; nothing, with what the site suggests, on
 // stderr, status 1; unusable input, status 2. A line asked as the wrong kind
