@@ -111,6 +111,7 @@ TEST(Cli, RefusesUnusableCommandLinesAndInputWithOneLineAndStatus2) {
       {{"query", " ", "K55"}, Utf8(Query::kCityPrompt)},
       {{"query", "济南", "\u3000"}, Utf8(Query::kLinePrompt)},
       {{"query", "--max-time", "soon", "济南", "1"}, "--max-time needs a whole number"},
+      {{"query", "--max-time", "10s", "济南", "1"}, "--max-time needs a whole number"},
       {{"query", "--idle-timeout", "9223372036854775807", "济南", "1"}, "from 1 to 3600000"},
       {{"query", "--idle-timeout", "3600001", "济南", "1"}, "from 1 to 3600000"},
       {{"query", "--connect-timeout=0", "济南", "1"}, "from 1 to 3600000"},
