@@ -139,36 +139,29 @@ constexpr auto kSyllableOfCode = [] {
   return syllableOf;
 }();
 
-// Every key in UTF-16, end to end, and where each begins: a romanisation
-// appends a syllable as one run, with no per-letter conversion.
+// Every key in UTF-16, end to end, and each syllable as a view of its run:
+// a romanisation appends a syllable as one run, with no per-letter conversion.
 constexpr std::size_t kKeyLetters = [] {
   std::size_t letters = 0;
   for (const Syllable& syllable : kSyllables) letters += syllable.key.size();
   return letters;
 }();
 
-struct WideKeys {
+constexpr auto kWideLetters = [] {
   std::array<char16_t, kKeyLetters> letters{};
-  std::array<std::uint16_t, kSyllables.size() + 1> starts{};
-};
-
-constexpr WideKeys kWideKeys = [] {
-  WideKeys keys;
   std::size_t at = 0;
-  for (std::size_t i = 0; i < kSyllables.size(); ++i) {
-    keys.starts[i] = static_cast<std::uint16_t>(at);
-    for (const char letter : kSyllables[i].key) keys.letters[at++] = static_cast<char16_t>(letter);
-  }
-  keys.starts.back() = static_cast<std::uint16_t>(at);
-  return keys;
+  for (const Syllable& syllable : kSyllables)
+    for (const char letter : syllable.key) letters[at++] = static_cast<char16_t>(letter);
+  return letters;
 }();
 
-// Each syllable as a view of those letters, ready to append.
 constexpr auto kWideSyllables = [] {
   std::array<std::u16string_view, kSyllables.size()> syllables{};
-  for (std::size_t i = 0; i < syllables.size(); ++i)
-    syllables[i] = {kWideKeys.letters.data() + kWideKeys.starts[i],
-                    static_cast<std::size_t>(kWideKeys.starts[i + 1] - kWideKeys.starts[i])};
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < syllables.size(); ++i) {
+    syllables[i] = {kWideLetters.data() + at, kSyllables[i].key.size()};
+    at += kSyllables[i].key.size();
+  }
   return syllables;
 }();
 
