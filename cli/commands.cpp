@@ -60,11 +60,11 @@ std::u16string ComposeFrom(const Arguments& arguments, std::u16string_view base)
 std::string ReadPage(const Arguments& arguments, std::FILE* standardInput) {
   const bool fromFile = !arguments.operands.empty() && arguments.operands[0] != "-";
   const std::string name = fromFile ? arguments.operands[0] : "standard input";
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      fromFile ? std::fopen(name.c_str(), "rb") : nullptr, &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
   if (fromFile) {
     std::error_code error;
     if (std::filesystem::is_directory(name, error)) throw UsageError(name + " is a folder");
+    file.reset(std::fopen(name.c_str(), "rb"));
     if (!file) throw UsageError("cannot read " + name);
   }
   std::FILE* in = fromFile ? file.get() : standardInput;

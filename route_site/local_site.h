@@ -15,7 +15,8 @@ class LocalSite {
   virtual std::string Base() const = 0;
 };
 
-// The module's one entry point; throws std::system_error when it cannot listen.
+// The module's one entry point; throws when the lines cannot be served
+// (std::system_error when it cannot listen).
 using StartLocalSiteFunction = LocalSite* (*)();
 inline constexpr const char* kStartLocalSite = "ridelon_start_local_site";
 
