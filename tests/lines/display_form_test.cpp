@@ -41,6 +41,7 @@ TEST(DisplayForm, LeavesNothingThatCodePage936WritesWithOneByte) {
 TEST(DisplayForm, WritesAsciiFullWidthAndLettersWithMarksAsTheirBase) {
   EXPECT_EQ(Shown(u"K55 路!~"), u"Ｋ５５　路！～");
   EXPECT_EQ(Shown(u"ÉôéèāǹŸế"), u"Ｅｏéèāｎ\uff39ｅ");
+  EXPECT_EQ(Shown(u"äÄžŽ"), u"ａＡｚＺ");  // the first and last letters of both cases
   EXPECT_EQ(Shown(u"Straße Łódź 🚌"), u"Ｓｔｒａßｅ　Łóｄｚ　🚌");  // ß, Ł, 🚌: as they are
   EXPECT_EQ(Shown(u"\t\x7f"), u"　　");
   EXPECT_EQ(Lines::DisplayForm("a\x80\xff\xe4\xb8"), "ａ\x80\xff\xe4\xb8");  // bytes, no character

@@ -60,6 +60,8 @@ TEST(LineAddress, ParsesEveryKindOfAddressAndNothingElse) {
   const auto stop = Lines::ParseAddress("/jinan/zhandian/%E4%B8%9C%2f%e7%ab%99/");
   EXPECT_EQ(stop.kind, Kind::Stop);
   EXPECT_EQ(stop.stop, "东/站");
+  // Composed, a stop keeps what needs no escape as it is: the shortest link.
+  EXPECT_EQ(Lines::StopPath("jinan", "K5-a.b_c~ 东/"), "/jinan/zhandian/K5-a.b_c~%20%E4%B8%9C%2F/");
   const auto ways = Lines::ParseAddress(Lines::TransferPath("jinan", "东站", "西 门"));
   EXPECT_EQ(ways.kind, Kind::Transfer);
   EXPECT_EQ(std::tie(ways.city, ways.stop, ways.to), std::tie("jinan", "东站", "西 门"));
