@@ -2,6 +2,8 @@
 #include "server/http_server.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "server/listen_socket.h"
 #include "tests/support/raw_server.h"
 
 namespace {
@@ -129,7 +132,8 @@ TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
   LoggedServer server;
   Testing::RawServer::Exchange(server.Port(), "GET //page/ HTTP/1.1\r\nConnection: close\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(),
-                               "GET /站🚌\x1b[31m\xe2\x80\xae\xc2\x80\xc2\x9f\xff\\/ HTTP/1.1\r\n"
+                               "GET /站🚌\x1b[31m\xe2\x80\xae\xe2\x80\xaa\xe2\x81\xa6\xe2\x81\xa9"
+                               "\xc2\x80\xc2\x9f\xff\\/ HTTP/1.1\r\n"
                                "Connection: close\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(), "BREW /page/ HTTP/1.1\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(), "GET\r\n\r\n");
@@ -147,11 +151,27 @@ TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
   }
   EXPECT_EQ(std::vector(rows[0].begin() + 2, rows[0].end() - 1),
             (std::vector<std::string>{"GET", "//page/", "404", "4"}));  // as received
-  EXPECT_EQ(rows[1][3], "/站🚌\\x1b[31m\\u202e\\xc2\\x80\\xc2\\x9f\\xff\\\\/");
+  EXPECT_EQ(rows[1][3], "/站🚌\\x1b[31m\\u202e\\u202a\\u2066\\u2069\\xc2\\x80\\xc2\\x9f\\xff\\\\/");
   EXPECT_EQ(rows[1][4], "404");
   EXPECT_EQ(rows[2][4], "501");  // refused by the event library itself: no method or path
   EXPECT_EQ(rows[3][4], "400");
   EXPECT_EQ(logged.find('\x1b'), std::string::npos);
+}
+
+// Answers are not held back for the client's delayed ACK: accepted sockets
+// inherit TCP_NODELAY from the listening one.
+TEST(ListenOn, HandsOutConnectionsWithoutNaglesDelay) {
+  const int listener = Server::ListenOn("127.0.0.1", 0);
+  const int client = Testing::RawServer::Connect(Server::BoundPort(listener));
+  pollfd waiting{listener, POLLIN, 0};
+  ASSERT_EQ(::poll(&waiting, 1, 5000), 1);
+  const int accepted = ::accept(listener, nullptr, nullptr);
+  ASSERT_GE(accepted, 0);
+  int noDelay = 0;
+  socklen_t size = sizeof noDelay;
+  ASSERT_EQ(::getsockopt(accepted, IPPROTO_TCP, TCP_NODELAY, &noDelay, &size), 0);
+  EXPECT_NE(noDelay, 0);
+  for (const int fd : {accepted, client, listener}) ::close(fd);
 }
 
 // A HEAD answer has the GET's length and no body, so the next answer on the
