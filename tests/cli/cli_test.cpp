@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -21,33 +20,25 @@ struct Result {
   std::string err;
 };
 
-// A file in memory that the program writes to; Text() closes it.
-class WrittenText {
- public:
-  WrittenText() : file_(open_memstream(&text_, &size_)) {}
-  ~WrittenText() { std::free(text_); }
-  std::FILE* File() const { return file_; }
-  std::string Text() {
-    std::fclose(file_);
-    return {text_, size_};
-  }
-
- private:
-  char* text_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
+// The whole of a temporary file, which it closes.
+std::string TextOf(std::FILE* file) {
+  std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
+  std::rewind(file);
+  text.resize(std::fread(text.data(), 1, text.size(), file));
+  std::fclose(file);
+  return text;
+}
 
 Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
   std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
-  WrittenText out, err;
-  const int exitCode =
-      CommandLine::Run(Cli::RidelonCli(), args,
-                       {in, CommandLine::Output(out.File()), CommandLine::Output(err.File())});
+  const int exitCode = CommandLine::Run(Cli::RidelonCli(), args,
+                                        {in, CommandLine::Output(out), CommandLine::Output(err)});
   std::fclose(in);
-  return {exitCode, out.Text(), err.Text()};
+  return {exitCode, TextOf(out), TextOf(err)};
 }
 
 std::string Utf8(std::u16string_view text) { return Web::ToUtf8(text); }

@@ -20,7 +20,6 @@
 #include <mutex>
 
 #include "query/query_texts.h"
-#include "server/in_process_site.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/raw_server.h"
 #include "web/text_codec.h"
@@ -396,26 +395,6 @@ TEST_F(MainWindowTest, TypedTextIsQueriedExactlyAsTyped) {
             (Paths{"/jinan/xianlu/1lu/", "/jinan/xianlu/1ludianche/"}));
   EXPECT_EQ(City()->currentText(), QStringLiteral("jinan"));
   EXPECT_EQ(City()->count(), 3);
-}
-
-// With no route site set, each window serves the lines on this machine
-// itself: two at once both find the bundled 济南 K55, on ports of their own.
-TEST(LocalSiteWindow, TwoWindowsFindTheBundledLineWithNothingElseRunning) {
-  // A data home with no lines of the user's in it.
-  setenv("XDG_DATA_HOME", (::testing::TempDir() + "ridelon-no-user-lines").c_str(), 1);
-  Server::InProcessSite firstSite, secondSite;
-  ASSERT_NE(firstSite.Base(), secondSite.Base());
-  Ui::MainWindow first(Web::FromUtf8(firstSite.Base()), QStringLiteral("本机线路"));
-  Ui::MainWindow second(Web::FromUtf8(secondSite.Base()), QStringLiteral("本机线路"));
-  for (Ui::MainWindow* window : {&first, &second}) {
-    window->show();
-    BoxWatcher watcher;
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("queryButton")),
-                      Qt::LeftButton);
-    ASSERT_EQ(watcher.boxes.size(), 1u);
-    EXPECT_TRUE(watcher.boxes[0].text.startsWith(QStringLiteral("济南火车站——经四纬二——")))
-        << watcher.boxes[0].text.toStdString();
-  }
 }
 
 }  // namespace
