@@ -21,8 +21,17 @@ std::vector<std::string> NamesOf(LineFile::Stops&& stops) {
   return names;
 }
 
-std::string CityName(const fs::path& cityFolder, std::string_view city) {
-  std::ifstream file(cityFolder / kCityNameFile);
+// The first line of the folder's .city, when it is a small regular file inside
+// the data folder (never a FIFO that would hang the reader, nor a link out).
+std::string CityName(const fs::path& cityFolder, std::string_view city,
+                     const fs::path& dataFolder) {
+  constexpr std::uintmax_t kMaxNameFileBytes = 4096;
+  const fs::path nameFile = cityFolder / kCityNameFile;
+  std::error_code error;
+  if (!RegularFileInside(nameFile, dataFolder) ||
+      fs::file_size(nameFile, error) > kMaxNameFileBytes)
+    return std::string(city);
+  std::ifstream file(nameFile, std::ios::binary);
   std::string name;
   if (std::getline(file, name) && !name.empty()) return WithoutControls(name);
   return std::string(city);
@@ -34,7 +43,7 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
                            const fs::path& dataFolder) {
   CityIndex index;
   index.city_ = city;
-  index.name_ = CityName(cityFolder, city);
+  index.name_ = CityName(cityFolder, city, dataFolder);
   std::error_code error;
   // A plain file in a folder that lies inside the data folder lies inside it
   // too; only links need following.
@@ -44,7 +53,11 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
     const auto name = LineOfFile(fileName);
     if (!name) continue;
     const bool plain = folderInside && entry.is_regular_file(error) && !entry.is_symlink(error);
-    if (!plain && !RegularFileInside(entry.path(), dataFolder)) continue;
+    if (!plain && !RegularFileInside(entry.path(), dataFolder)) {
+      index.unreadable_.push_back(entry.path().string() + " is not a regular file inside " +
+                                  dataFolder.string());
+      continue;
+    }
     try {
       LineFile file = ReadLineFile(entry.path());
       CityLine line{*name,

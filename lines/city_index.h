@@ -31,9 +31,9 @@ struct StopVisit {
 // guide's pages are built from. Built once per change of the city's folder.
 class CityIndex {
  public:
-  // Reads every line file of `cityFolder` that resolves inside `dataFolder`;
-  // one that cannot be read is left out and named in Unreadable(). `city` is
-  // the city's pinyin.
+  // Reads every line file of `cityFolder` that resolves to a regular file
+  // inside `dataFolder`; any other, or one that cannot be read, is left out
+  // and named in Unreadable(). `city` is the city's pinyin.
   static CityIndex Build(std::string_view city, const std::filesystem::path& cityFolder,
                          const std::filesystem::path& dataFolder);
 

@@ -34,6 +34,9 @@ Page StopPage(const CityIndex& city, std::string_view stop);
 // stops whose names contain a name that is no stop.
 Page TransferPage(const CityIndex& city, std::string_view from, std::string_view to);
 
+// A stop's name, linked to its page where it has one (HasStopPage).
+std::string StopHtml(std::string_view city, std::string_view stop);
+
 // 公交 or 电车, as the window's choice names them.
 std::string_view KindName(VehicleKind kind);
 

@@ -72,14 +72,31 @@ Address ParseAddress(std::string_view rawPath) {
   return address;
 }
 
-std::string CityLinesPath(std::string_view city) { return Path({city, kLinesWord}); }
+std::string CityLinesPath(std::string_view city) { return Path({EncodeSegment(city), kLinesWord}); }
 
 std::string StopPath(std::string_view city, std::string_view stop) {
-  return Path({city, kStopWord, PercentEncode(stop)});
+  return Path({EncodeSegment(city), kStopWord, EncodeSegment(stop)});
 }
 
 std::string TransferPath(std::string_view city, std::string_view from, std::string_view to) {
-  return Path({city, kTransferWord, PercentEncode(from), PercentEncode(to)});
+  return Path({EncodeSegment(city), kTransferWord, EncodeSegment(from), EncodeSegment(to)});
+}
+
+std::string EncodeSegment(std::string_view text) {
+  if (text == ".") return "%2E";
+  if (text == "..") return "%2E%2E";
+  return PercentEncode(text);
+}
+
+bool HasStopPage(std::string_view stop) {
+  for (;;) {
+    const auto slash = stop.find('/');
+    const std::string_view piece = stop.substr(0, slash);
+    if (piece.empty() || piece == "." || piece == ".." || piece.size() > kMaxFileNameBytes)
+      return false;
+    if (slash == stop.npos) return true;
+    stop.remove_prefix(slash + 1);
+  }
 }
 
 std::string PercentEncode(std::string_view text) {

@@ -68,13 +68,26 @@ struct Address {
 };
 Address ParseAddress(std::string_view rawPath);
 
-// Paths to link to, for a city already romanised; names are percent-encoded.
+// Paths to link to and to ask for, for a city already romanised; each
+// segment is encoded (EncodeSegment), so a name with "/" stays one segment.
 std::string CityLinesPath(std::string_view city);
 std::string StopPath(std::string_view city, std::string_view stop);
 std::string TransferPath(std::string_view city, std::string_view from, std::string_view to);
 
+// The longest guide address a client asks for: far below what the route
+// site's header cap lets through, and far above any real stop name.
+inline constexpr std::size_t kMaxGuidePathBytes = 4096;
+
 // `text` with every byte but letters, digits and "-._~" as %XX.
 std::string PercentEncode(std::string_view text);
+// One path segment: PercentEncode, with "." and ".." encoded whole, so that
+// no client reads them as dot segments.
+std::string EncodeSegment(std::string_view text);
+// Whether a stop's page has an address that browsers and static servers keep
+// as it is: browsers resolve "." and ".." (even encoded) and static servers
+// decode "/" into folders, so no piece between slashes may be empty, a dot
+// segment, or longer than a file name. Other stops are shown unlinked.
+bool HasStopPage(std::string_view stop);
 // A path with each segment percent-encoded, its "/" kept: a link's href.
 std::string EncodePath(std::string_view path);
 // `text` with each %XX as its byte; a "%" without two hex digits stays.

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "lines/display_form.h"
+#include "lines/guide_pages.h"
 #include "lines/html.h"
 #include "lines/line_address.h"
 
@@ -29,9 +30,8 @@ std::string LinePage(const LineFile& line, std::string_view city) {
       "<p>" + Link("/", "城市") + " · " + Link(CityLinesPath(city), "本市线路") + "</p>\n";
   const auto appendDirection = [&](const LineFile::Stops& stops) {
     if (stops.empty()) return;
-    body += "<h2>" + EscapeHtml(stops.front().name + " → " + stops.back().name) + "</h2>\n<ol>\n";
-    for (const LineFile::Stop& stop : stops)
-      body += "<li>" + Link(StopPath(city, stop.name), stop.name) + "</li>\n";
+    body += "<h2>" + Bdi(stops.front().name) + " → " + Bdi(stops.back().name) + "</h2>\n<ol>\n";
+    for (const LineFile::Stop& stop : stops) body += "<li>" + StopHtml(city, stop.name) + "</li>\n";
     body += "</ol>\n";
   };
   appendDirection(line.stops);
@@ -42,11 +42,11 @@ std::string LinePage(const LineFile& line, std::string_view city) {
     body += std::string(i ? "," : "") + "{name:'" + DisplayForm(line.stops[i].name) +
             "',strlatlon:'" + LocationForm(line.stops[i].location) + "'}";
   body += "]};\n</script>\n";
-  return HtmlPage(line.title, body);
+  return HtmlPage(line.title, Bdi(line.title), body);
 }
 
 std::string NotFoundPage(std::string_view path) {
-  return HtmlPage("404 没有这条线路", "<p>" + EscapeHtml(path) + "</p>\n");
+  return HtmlPage("404 没有这条线路", "<p>" + Bdi(path) + "</p>\n");
 }
 
 }  // namespace Lines

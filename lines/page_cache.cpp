@@ -57,49 +57,71 @@ std::optional<PageCache::CityPlace> PageCache::Place(std::string_view city) cons
 
 Page PageCache::Answer(std::string_view rawPath) {
   const Address address = ParseAddress(rawPath);
-  if (address.kind == Address::Kind::Cities) return CitiesPage(Cities());
-  if (address.kind == Address::Kind::Line) return LineAnswer(rawPath, address.city);
-  CachedCity* city = address.kind == Address::Kind::Other ? nullptr : CityEntry(address.city);
+  switch (address.kind) {
+    case Address::Kind::Cities:
+      return CitiesPage(Cities());
+    case Address::Kind::Line:
+      return LineAnswer(PercentDecode(rawPath), address.city);
+    case Address::Kind::Other:
+      return {404, NotFoundPage(PercentDecode(rawPath))};
+    default:
+      return GuideAnswer(address, rawPath);
+  }
+}
+
+Page PageCache::GuideAnswer(const Address& address, std::string_view rawPath) {
+  CachedCity* city = CityEntry(address.city);
   if (city == nullptr) return {404, NotFoundPage(PercentDecode(rawPath))};
-  if (const auto kept = city->pages.find(std::string(rawPath)); kept != city->pages.end())
-    return kept->second;
+  // The names cannot hold a NUL: a request path ends at one.
+  const std::string key =
+      std::to_string(static_cast<int>(address.kind)) + '\0' + address.stop + '\0' + address.to;
+  if (const auto kept = city->pages.find(key); kept != city->pages.end()) return kept->second;
   const CityIndex& index = *city->index;
   Page page = address.kind == Address::Kind::Stop ? StopPage(index, address.stop)
               : address.kind == Address::Kind::Transfer
                   ? TransferPage(index, address.stop, address.to)
                   : CityLinesPage(index);
-  if (city->pages.size() >= kMaxGuidePages) city->pages.clear();
-  city->pages.emplace(rawPath, page);
+  const std::size_t bytes = key.size() + page.html.size();
+  if (guideBytes_ + bytes > kMaxGuideBytes)
+    for (auto& [name, cached] : cities_) ForgetGuidePages(cached);
+  if (bytes <= kMaxGuideBytes) {
+    city->pages.emplace(key, page);
+    guideBytes_ += bytes;
+  }
   return page;
 }
 
-Page PageCache::LineAnswer(std::string_view rawPath, const std::string& city) {
+void PageCache::ForgetGuidePages(CachedCity& city) {
+  for (const auto& [key, page] : city.pages) guideBytes_ -= key.size() + page.html.size();
+  city.pages.clear();
+}
+
+Page PageCache::LineAnswer(std::string_view path, const std::string& city) {
   // The common case: a page already built from a file that has not changed
   // costs one stat.
-  if (const auto cached = lines_.find(rawPath);
-      cached != lines_.end() && Stamp(cached->second.file) == cached->second.stamp &&
-      !AnyAppeared(cached->second.earlierCityFolders))
+  if (const auto cached = lines_.find(path); cached != lines_.end() &&
+                                             Stamp(cached->second.file) == cached->second.stamp &&
+                                             !AnyAppeared(cached->second.earlierCityFolders))
     return {200, cached->second.page};
 
-  const std::string path = PercentDecode(rawPath);
   const auto relative = LineFileName(path);
   const auto place = Place(city);
   std::error_code error;
   const fs::path file = place && relative ? place->dataFolder / *relative : fs::path();
   if (file.empty() || !fs::exists(fs::symlink_status(file, error)) ||
       !RegularFileInside(file, place->dataFolder)) {
-    lines_.erase(std::string(rawPath));
+    lines_.erase(std::string(path));
     return {404, NotFoundPage(path)};
   }
   try {
     const FileStamp stamp = Stamp(file);
     LineFile line = ReadLineFile(file);
     if (line.title.empty()) line.title = file.stem().string();
-    CachedLine& cached = lines_[std::string(rawPath)];
+    CachedLine& cached = lines_[std::string(path)];
     cached = {file, stamp, place->earlierCityFolders, LinePage(line, city)};
     return {200, cached.page};
   } catch (const std::exception& failure) {
-    lines_.erase(std::string(rawPath));
+    lines_.erase(std::string(path));
     log_(std::string("error: ") + failure.what());
     return {500, kServerError};
   }
@@ -117,12 +139,17 @@ PageCache::CachedCity* PageCache::CityEntry(std::string_view city) {
     return &cached->second;
   const auto place = Place(city);
   if (!place) {
-    cities_.erase(std::string(city));
+    if (const auto gone = cities_.find(city); gone != cities_.end()) {
+      ForgetGuidePages(gone->second);
+      cities_.erase(gone);
+    }
     return nullptr;
   }
+  if (const auto stale = cities_.find(city); stale != cities_.end())
+    ForgetGuidePages(stale->second);
   const FileStamp stamp = Stamp(place->folder);
-  auto index = std::make_shared<const CityIndex>(
-      CityIndex::Build(city, place->folder, place->dataFolder));
+  auto index =
+      std::make_shared<const CityIndex>(CityIndex::Build(city, place->folder, place->dataFolder));
   for (const std::string& problem : index->Unreadable()) log_("error: " + problem);
   CachedCity& entry = cities_[std::string(city)];
   entry = {*place, stamp, std::move(index), {}};

@@ -30,16 +30,19 @@ struct FileStamp {
 // do not count for that city, so the user's own lines of a city replace the
 // sample lines whole. Only regular files that resolve inside their data
 // folder count. A line's page is built once per change of its file; a city's
-// index, and the guide pages asked of it (up to kMaxGuidePages), once per
-// change of its folder; all are kept while no earlier folder gains the city.
+// index, and the guide pages asked of it, once per change of its folder; all
+// are kept while no earlier folder gains the city. Pages are kept by what
+// their address means, so that every spelling of an address (%41 for A, say)
+// finds one page, and the guide's pages up to kMaxGuideBytes in all.
 // Not thread-safe: each serving thread has its own.
 class PageCache {
  public:
   using Log = std::function<void(std::string_view line)>;
 
-  // Past this, a city's kept guide pages are dropped and kept anew: transfer
-  // pages alone could number the square of the stops.
-  static constexpr std::size_t kMaxGuidePages = 4096;
+  // Past this, the kept guide pages are dropped and kept anew: transfer pages
+  // alone could number the square of the stops. (Line pages are bounded by
+  // the line files.)
+  static constexpr std::size_t kMaxGuideBytes = 16u << 20;
 
   PageCache(std::vector<std::filesystem::path> dataFolders, Log log);
 
@@ -53,6 +56,9 @@ class PageCache {
 
   // The cities of every data folder, the first folder's winning.
   std::vector<CitySummary> Cities();
+
+  // The bytes of the guide pages kept.
+  std::size_t GuideBytes() const { return guideBytes_; }
 
  private:
   // Where a city's lines are, and the folders for it in earlier data folders,
@@ -74,17 +80,20 @@ class PageCache {
     CityPlace place;
     FileStamp stamp;
     std::shared_ptr<const CityIndex> index;
-    std::unordered_map<std::string, Page> pages;  // the guide's, by request path
+    std::unordered_map<std::string, Page> pages;  // the guide's, by what the address means
   };
   // The city's entry, current; null when no data folder has the city.
   CachedCity* CityEntry(std::string_view city);
 
-  Page LineAnswer(std::string_view rawPath, const std::string& city);
+  Page LineAnswer(std::string_view path, const std::string& city);
+  Page GuideAnswer(const Address& address, std::string_view rawPath);
+  void ForgetGuidePages(CachedCity& city);
 
   std::vector<std::filesystem::path> dataFolders_;
   Log log_;
-  std::map<std::string, CachedLine, std::less<>> lines_;  // by request path
+  std::map<std::string, CachedLine, std::less<>> lines_;   // by the decoded path
   std::map<std::string, CachedCity, std::less<>> cities_;  // by pinyin
+  std::size_t guideBytes_ = 0;
 };
 
 }  // namespace Lines

@@ -14,7 +14,7 @@ struct Ride {
   std::uint32_t direction;
   std::uint32_t from;  // positions in the direction
   std::uint32_t to;
-  std::size_t stops;   // how many stops on: from "to" counted, "from" not
+  std::size_t stops;  // how many stops on: from "to" counted, "from" not
 };
 
 // A way from one stop to another: one ride, or two with a change between.

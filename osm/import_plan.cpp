@@ -38,7 +38,8 @@ bool ShownWhole(std::string_view name) {
   const std::string shown = Lines::DisplayForm(name);
   for (std::string_view rest = shown; !rest.empty();) {
     const auto [length, c] = Lines::DecodeUtf8(rest);
-    if (length == 0 || c > 0xFFFF || !Pinyin::IsDoubleByte(Pinyin::CharCode(static_cast<char16_t>(c))))
+    if (length == 0 || c > 0xFFFF ||
+        !Pinyin::IsDoubleByte(Pinyin::CharCode(static_cast<char16_t>(c))))
       return false;
     rest.remove_prefix(length);
   }

@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "lines/data_folders.h"
 #include "lines/line_address.h"
 #include "lines/page_cache.h"
 #include "osm/folder_swap.h"
@@ -15,46 +16,76 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The addresses of the line files in the city folders of `folder`; a city
-// folder that cannot be read is noted in `problems`.
-void CollectAddresses(const fs::path& folder, std::set<std::string>& addresses,
-                      std::vector<std::string>& problems) {
-  std::error_code error;
-  for (const auto& city : fs::directory_iterator(folder, error)) {
-    if (!Lines::IsCityName(city.path().filename().string())) continue;
-    const bool isFolder = city.is_directory(error);
-    if (!isFolder && !error) continue;  // a file of that name, not a city
-    fs::directory_iterator lines;
-    if (!error) lines = fs::directory_iterator(city.path(), error);
-    for (; !error && lines != fs::directory_iterator(); lines.increment(error)) {
-      const fs::path relative = city.path().filename() / lines->path().filename();
-      if (const auto address = Lines::LineAddress(relative)) addresses.insert(*address);
+// The names of the cities in the data folders, their other names (links)
+// among them; a city folder that cannot be read is noted in `problems`.
+std::set<std::string> CityNames(const std::vector<fs::path>& dataFolders,
+                                std::vector<std::string>& problems) {
+  std::set<std::string> names;
+  for (const fs::path& folder : dataFolders) {
+    std::error_code error;
+    for (const auto& city : fs::directory_iterator(folder, error)) {
+      const std::string name = city.path().filename().string();
+      if (!Lines::IsCityName(name)) continue;
+      std::error_code cityError;
+      if (city.is_directory(cityError)) names.insert(name);
+      if (cityError)
+        problems.push_back("cannot read " + city.path().string() + ": " + cityError.message());
     }
-    if (error) problems.push_back("cannot read " + city.path().string() + ": " + error.message());
-    error.clear();
+    if (error) problems.push_back("cannot read " + folder.string() + ": " + error.message());
   }
-  if (error) problems.push_back("cannot read " + folder.string() + ": " + error.message());
+  return names;
+}
+
+bool Within(const fs::path& path, const fs::path& folder) {
+  const auto [folderEnd, pathAt] =
+      std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+  return folderEnd == folder.end();
 }
 
 }  // namespace
 
+fs::path ExportTarget(const fs::path& out, const std::vector<fs::path>& dataFolders) {
+  fs::path target = fs::absolute(out).lexically_normal();
+  if (!target.has_filename()) target = target.parent_path();  // "dir/" and "."
+  if (target == target.root_path()) throw ExportRefused("cannot replace the root folder");
+  // What the swap replaces is the entry in its real folder, never what a link
+  // there leads to.
+  const fs::path real = fs::weakly_canonical(target.parent_path()) / target.filename();
+  std::vector<fs::path> protectedFolders = dataFolders;
+  protectedFolders.push_back(Lines::UserDataFolder());
+  for (const fs::path& data : protectedFolders) {
+    const fs::path realData = fs::weakly_canonical(fs::absolute(data));
+    if (Within(real, realData) || Within(realData, real))
+      throw ExportRefused(out.string() + (Within(real, realData) ? " is in" : " holds") +
+                          " the data folder " + data.string() +
+                          ": the export replaces what its folder held; choose another");
+  }
+  return target;
+}
+
 ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::path& out) {
+  const fs::path target = ExportTarget(out, dataFolders);
   ExportReport report;
-  std::set<std::string> addresses;
-  for (const fs::path& folder : dataFolders) CollectAddresses(folder, addresses, report.problems);
+  const std::set<std::string> cities = CityNames(dataFolders, report.problems);
 
   std::error_code error;
-  if (fs::exists(fs::symlink_status(out, error)) && !fs::is_directory(out, error))
+  if (fs::exists(fs::symlink_status(target, error)) && !fs::is_directory(target, error))
     throw std::runtime_error(out.string() + " is a file, not a folder");
-  RemoveLeftoversBeside(out, "export");
-  const fs::path fresh = FolderBeside(out, "export");
+  RemoveLeftoversBeside(target, "export");
+  const fs::path fresh = FolderBeside(target, "export");
   Lines::PageCache pages(dataFolders, [](std::string_view line) { std::cerr << line << '\n'; });
   try {
     fs::remove_all(fresh);
     fs::create_directories(fresh);
+    // A static server decodes the address once and maps it to a file: write
+    // the page where it will look.
     const auto write = [&](const std::string& address) {
       const Lines::Page page = pages.Answer(address);
-      if (page.status != 200) return;  // not a regular file inside its folder, or unreadable
+      if (page.status != 200) {
+        report.problems.push_back("cannot export " + Lines::PercentDecode(address) +
+                                  ": the site answers " + std::to_string(page.status));
+        return;
+      }
       const fs::path file =
           fresh / fs::u8path(Lines::PercentDecode(address.substr(1))) / "index.html";
       fs::create_directories(file.parent_path());
@@ -62,19 +93,28 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
       if (!(output << page.html).flush()) throw std::runtime_error("cannot write " + file.string());
       ++report.pages;
     };
-    for (const std::string& address : addresses) write(address);
     write("/");
-    for (const Lines::CitySummary& city : pages.Cities()) {
-      write(Lines::CityLinesPath(city.city));
-      for (const std::string& stop : pages.City(city.city)->Stops()) {
-        if (stop.find('/') != stop.npos || stop == "." || stop == ".." || stop.size() > 255) {
+    // Every name a city is found by, its other names too: their pages link
+    // within themselves.
+    for (const std::string& name : cities) {
+      const auto city = pages.City(name);
+      if (city == nullptr) {
+        report.problems.push_back("cannot read the city " + name + ": its folder is gone");
+        continue;
+      }
+      for (const std::string& problem : city->Unreadable()) report.problems.push_back(problem);
+      if (city->Lines().empty()) continue;
+      write(Lines::CityLinesPath(name));
+      for (const Lines::CityLine& line : city->Lines()) write(Lines::EncodePath(line.address));
+      for (const std::string& stop : city->Stops()) {
+        if (!Lines::HasStopPage(stop)) {
           ++report.stopsLeftOut;
           continue;
         }
-        write(Lines::StopPath(city.city, stop));
+        write(Lines::StopPath(name, stop));
       }
     }
-    SwapIn(fresh, out);
+    SwapIn(fresh, target);
   } catch (...) {
     fs::remove_all(fresh, error);
     throw;

@@ -66,8 +66,8 @@ TEST_F(GuideTest, ListsWhatTheLineFilesHoldAndLinksItAll) {
 
   // The line page: both directions, the records only the first.
   const std::string two = Answer("/ceshi/xianlu/2lu/").html;
-  EXPECT_NE(two.find("<h2>甲 → 己</h2>"), std::string::npos) << two;
-  EXPECT_NE(two.find("<h2>己 → 甲</h2>"), std::string::npos) << two;
+  EXPECT_NE(two.find("<h2><bdi>甲</bdi> → <bdi>己</bdi></h2>"), std::string::npos) << two;
+  EXPECT_NE(two.find("<h2><bdi>己</bdi> → <bdi>甲</bdi></h2>"), std::string::npos) << two;
   EXPECT_NE(
       two.find("[{name:'甲',strlatlon:''},{name:'戊',strlatlon:''},{name:'己',strlatlon:''}]}"),
       std::string::npos)

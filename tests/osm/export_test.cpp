@@ -1,12 +1,19 @@
-// The static export: what a second export leaves, links in the output, and
-// city folders that cannot be read.
+// The static export: what a second export leaves, links in the output, city
+// folders that cannot be read, folders it refuses to replace, and links that
+// all lead to written pages.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
+#include <thread>
 
+#include "lines/line_address.h"
 #include "osm/line_export.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -55,6 +62,115 @@ TEST(ExportPages, ReplacesTheTreeWholeAndReportsWhatItCannotRead) {
 
   std::ofstream(scratch / "file") << "x";
   EXPECT_THROW(Osm::ExportPages({data}, scratch / "file"), std::runtime_error);
+}
+
+// An export never replaces a folder that holds lines: the data folder, one
+// of its cities, a folder holding it, the user's own, reached by any path.
+// "dir/" and "." name the folder they name.
+TEST(ExportPages, RefusesToReplaceDataAndWritesWhereverElseItIsTold) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "share" / "data";
+  fs::create_directories(data / "jinan");
+  std::ofstream(data / "jinan" / "1lu.txt") << "东站\n西门\n";
+  fs::create_directory_symlink(data / "jinan", scratch / "link");
+  const char* home = std::getenv("XDG_DATA_HOME");
+  const std::string savedHome = home != nullptr ? home : "";
+  ::setenv("XDG_DATA_HOME", (scratch / "xdg").c_str(), 1);
+  fs::create_directories(scratch / "xdg" / "ridelon" / "site");
+  for (const fs::path& out :
+       {data, data / "jinan", scratch / "share", scratch / "share" / "..", data / "jinan" / "..",
+        scratch / "link" / "new", fs::path(data.string() + "/"), scratch / "xdg",
+        scratch / "xdg" / "ridelon" / "site" / "beijing"})
+    EXPECT_THROW(Osm::ExportPages({data}, out), Osm::ExportRefused) << out;
+  EXPECT_TRUE(fs::exists(data / "jinan" / "1lu.txt"));
+
+  // A link to the data folder is replaced itself, not what it leads to.
+  fs::create_directory_symlink(data, scratch / "alias");
+  EXPECT_EQ(Osm::ExportPages({data}, scratch / "alias").pages, 5u);
+  EXPECT_TRUE(fs::exists(data / "jinan" / "1lu.txt"));
+  EXPECT_FALSE(fs::is_symlink(scratch / "alias"));
+
+  fs::create_directories(scratch / "www");
+  EXPECT_EQ(Osm::ExportPages({data}, fs::path((scratch / "www").string() + "/")).pages, 5u);
+  EXPECT_TRUE(fs::exists(scratch / "www" / "jinan" / "xianlu" / "1lu" / "index.html"));
+  const fs::path here = fs::current_path();
+  fs::create_directories(scratch / "dot");
+  fs::current_path(scratch / "dot");
+  const auto dot = Osm::ExportPages({data}, ".");
+  fs::current_path(here);
+  EXPECT_EQ(dot.pages, 5u);
+  EXPECT_TRUE(fs::exists(scratch / "dot" / "index.html"));
+  if (home != nullptr)
+    ::setenv("XDG_DATA_HOME", savedHome.c_str(), 1);
+  else
+    ::unsetenv("XDG_DATA_HOME");
+}
+
+// Every link of every exported page leads to an exported page, whatever the
+// names hold: a ref with "%41", stops named ".", "..", "甲/乙路口", a city
+// found under another name; a line file that cannot be read is reported.
+TEST(ExportPages, WritesAPageForEveryLink) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "data", out = scratch / "www";
+  fs::create_directories(data / "shenzhen");
+  std::ofstream(data / "shenzhen" / ".city") << "深圳\n";
+  std::ofstream(data / "shenzhen" / "%41lu.txt") << "# %41\n甲/乙路口\n.\n..\n丙\n";
+  std::ofstream(data / "shenzhen" / "Alu.txt") << "丙\n丁\n";
+  fs::create_directory_symlink("shenzhen", data / "shen");
+  fs::create_symlink("nowhere.txt", data / "shenzhen" / "Blu.txt");  // dangling
+  const Osm::ExportReport report = Osm::ExportPages({data}, out);
+  // Both names: the city's lines, two lines, three stops with pages; and "/".
+  EXPECT_EQ(report.pages, 13u);
+  EXPECT_EQ(report.stopsLeftOut, 4u);  // "." and ".." under both names
+  ASSERT_EQ(report.problems.size(), 2u);
+  EXPECT_NE(report.problems[0].find("Blu.txt is not a regular file"), std::string::npos);
+
+  const std::regex href("href=\"([^\"]*)\"");
+  std::set<std::string> links;
+  for (const auto& entry : fs::recursive_directory_iterator(out)) {
+    if (entry.path().filename() != "index.html") continue;
+    const std::string page = ReadText(entry.path());
+    for (std::sregex_iterator link(page.begin(), page.end(), href), end; link != end; ++link)
+      links.insert((*link)[1]);
+  }
+  for (const std::string& link : links)
+    EXPECT_TRUE(
+        fs::is_regular_file(out / fs::u8path(Lines::PercentDecode(link.substr(1))) / "index.html"))
+        << link;
+  EXPECT_TRUE(links.contains("/shenzhen/xianlu/%2541lu/"));
+  EXPECT_TRUE(links.contains("/shen/zhandian/%E7%94%B2%2F%E4%B9%99%E8%B7%AF%E5%8F%A3/"));
+  EXPECT_NE(
+      ReadText(out / "shen" / "xianlu" / "%41lu" / "index.html").find("<li><bdi>..</bdi></li>"),
+      std::string::npos);
+}
+
+// Cities removed while the export runs are reported like unreadable ones;
+// the rest is written.
+TEST(ExportPages, ReportsCitiesThatVanishMidExport) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "data", out = scratch / "www";
+  constexpr int kCities = 60;
+  const auto cityName = [](int i) {
+    return "city" + std::string(1, static_cast<char>('a' + i % 26)) +
+           std::string(1, static_cast<char>('a' + i / 26));
+  };
+  for (int i = 0; i < kCities; ++i) {
+    fs::create_directories(data / cityName(i));
+    for (int line = 0; line < 40; ++line)
+      std::ofstream(data / cityName(i) / (std::to_string(line) + "lu.txt"))
+          << "站" << line << "\n站" << line + 1 << "\n";
+  }
+  std::thread remover([&] {
+    for (int i = 0; i < kCities; i += 2) fs::remove_all(data / cityName(i));
+  });
+  Osm::ExportReport report;
+  EXPECT_NO_THROW(report = Osm::ExportPages({data}, out));
+  remover.join();
+  for (const std::string& problem : report.problems)
+    EXPECT_TRUE(problem.starts_with("cannot")) << problem;
+  for (int i = 1; i < kCities; i += 2)
+    EXPECT_TRUE(fs::exists(out / cityName(i) / "xianlu" / "0lu" / "index.html")) << cityName(i);
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 2);
 }
 
 }  // namespace

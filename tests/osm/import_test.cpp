@@ -196,8 +196,8 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   EXPECT_EQ(line.moreDirections[1].note, "relation 25 ()");
   EXPECT_EQ(Lines::ParseLineFile(ReadText(data / "beijing" / "K5lu.txt")).stops.size(), 2u);
   // The guide reads the city as imported: its name, its directions.
-  EXPECT_NE(Answer(data, "/").html.find(">北京</a>：3 条线路"), std::string::npos);
-  EXPECT_NE(Answer(data, Lines::StopPath("beijing", "西站")).html.find("东站 → 西站"),
+  EXPECT_NE(Answer(data, "/").html.find(">北京</bdi></a>：3 条线路"), std::string::npos);
+  EXPECT_NE(Answer(data, Lines::StopPath("beijing", "西站")).html.find("东站</bdi> → <bdi>西站"),
             std::string::npos);
 
   const auto refused = [&](Osm::ImportRequest request, const std::string& reason) {
