@@ -127,6 +127,12 @@ Page PageCache::LineAnswer(std::string_view path, const std::string& city) {
   }
 }
 
+std::size_t PageCache::KeptBytes() const {
+  std::size_t bytes = guideBytes_;
+  for (const auto& [path, line] : lines_) bytes += path.size() + line.page.size();
+  return bytes;
+}
+
 std::shared_ptr<const CityIndex> PageCache::City(std::string_view city) {
   const CachedCity* entry = CityEntry(city);
   return entry != nullptr ? entry->index : nullptr;

@@ -57,8 +57,9 @@ class PageCache {
   // The cities of every data folder, the first folder's winning.
   std::vector<CitySummary> Cities();
 
-  // The bytes of the guide pages kept.
+  // The bytes of the pages kept: the guide's, and all.
   std::size_t GuideBytes() const { return guideBytes_; }
+  std::size_t KeptBytes() const;
 
  private:
   // Where a city's lines are, and the folders for it in earlier data folders,

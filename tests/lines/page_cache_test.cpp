@@ -1,7 +1,9 @@
 #include "lines/page_cache.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -202,6 +204,72 @@ TEST_F(PageCacheTest, RebuildsAPageWhenItsFileChangesAndForgetsItWhenItGoes) {
   EXPECT_NE(site.Answer("/jinan/xianlu/1lu/").html.find("西门"), std::string::npos);
   fs::remove(data / "jinan" / "1lu.txt");
   EXPECT_EQ(site.Answer("/jinan/xianlu/1lu/").status, 404);
+}
+
+}  // namespace
+
+namespace {
+
+// Every spelling of an address (letters as %XX, in either case) is one page
+// kept; guide pages kept stay within their budget however many are asked.
+TEST_F(PageCacheTest, KeepsOnePagePerMeaningWithinTheBudget) {
+  Write("jinan/K55lu.txt", "东站\n西门\n");
+  Lines::PageCache pages({data}, [](std::string_view) {});
+  const auto spell = [](std::string_view text, int variant) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool escape = ((variant >> (i % 12)) & 1) != 0 && text[i] != '/';
+      char hex[4];
+      std::snprintf(hex, sizeof hex, variant % 3 == 0 ? "%%%02x" : "%%%02X",
+                    static_cast<unsigned char>(text[i]));
+      out += escape ? std::string(hex) : std::string(1, text[i]);
+    }
+    return out;
+  };
+  const std::string stop = Lines::StopPath("jinan", "东站");
+  ASSERT_EQ(pages.Answer("/jinan/xianlu/K55lu/").status, 200);
+  ASSERT_EQ(pages.Answer(stop).status, 200);
+  const std::size_t kept = pages.KeptBytes();
+  for (int variant = 1; variant < 400; ++variant) {
+    ASSERT_EQ(pages.Answer(spell("/jinan/xianlu/K55lu/", variant)).status, 200) << variant;
+    ASSERT_EQ(pages.Answer(spell(Lines::PercentDecode(stop), variant)).status, 200) << variant;
+  }
+  EXPECT_EQ(pages.KeptBytes(), kept);
+
+  // Each piece of a name that 2,000 stops share asks for a page of 2,000
+  // suggestions: some 80 MB of pages in all.
+  const std::u16string shared = u"甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉";
+  std::string many;
+  for (int i = 0; i < 2000; ++i) many += Web::ToUtf8(shared) + std::to_string(i) + "\n";
+  Write("jinan/1lu.txt", many);
+  std::size_t most = 0;
+  for (std::size_t from = 0; from < shared.size(); ++from)
+    for (std::size_t length = 1; from + length <= shared.size(); ++length) {
+      const auto piece = Web::ToUtf8(shared.substr(from, length));
+      ASSERT_EQ(pages.Answer(Lines::StopPath("jinan", piece)).status, 404);
+      most = std::max(most, pages.GuideBytes());
+    }
+  EXPECT_GT(most, Lines::PageCache::kMaxGuideBytes / 2);
+  EXPECT_LE(most, Lines::PageCache::kMaxGuideBytes);
+}
+
+// A .city that is a FIFO, or a link out of the data folder, is not read: the
+// city goes by its pinyin, and nothing waits.
+TEST_F(PageCacheTest, ReadsTheCityNameOnlyFromASmallRegularFileInside) {
+  Write("jinan/1lu.txt", "东站\n");
+  ASSERT_EQ(::mkfifo((data / "jinan" / ".city").c_str(), 0600), 0);
+  Lines::PageCache pages({data}, [](std::string_view) {});
+  EXPECT_EQ(pages.City("jinan")->Name(), "jinan");
+  fs::remove(data / "jinan" / ".city");
+  const fs::path outside = data.parent_path() / (data.filename().string() + "-secret");
+  std::ofstream(outside) << "秘密\n";
+  fs::create_symlink(outside, data / "jinan" / ".city");
+  EXPECT_EQ(Lines::PageCache({data}, {}).City("jinan")->Name(), "jinan");
+  fs::remove(data / "jinan" / ".city");
+  Write("jinan/.city", "济南\n" + std::string(5000, 'x'));
+  EXPECT_EQ(Lines::PageCache({data}, {}).City("jinan")->Name(), "jinan");
+  Write("jinan/.city", "济南\n");
+  EXPECT_EQ(Lines::PageCache({data}, {}).City("jinan")->Name(), "济南");
 }
 
 }  // namespace
