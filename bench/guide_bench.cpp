@@ -1,8 +1,9 @@
 // The city guide on a generated city of 2,000 lines of 30 stops each over
 // 6,000 stops (and a small one): building a city's index against only reading
 // its line files, and a transfer page against a line page on the warm site.
+// On a dense city (2,000 lines over 300 stops, every stop a hub), a transfer
+// worked out afresh against walking the lines through its two ends.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -49,6 +50,7 @@ void WriteCity(const std::string& city, int lines, int stops) {
 const bool kWritten = [] {
   WriteCity("big", 2'000, 6'000);
   WriteCity("small", 20, 60);
+  WriteCity("dense", 2'000, 300);
   return true;
 }();
 
@@ -99,6 +101,22 @@ void ColdTransferPage(benchmark::State& state, const std::string& city, int stop
         Lines::TransferPage(index, StopName(stop(random)), StopName(stop(random))));
 }
 
+// What a transfer cannot do without: every stop of every direction through
+// its two ends, looked up once.
+void LinesThroughEnds(benchmark::State& state, const std::string& city, int stops) {
+  const auto index = Lines::CityIndex::Build(city, DataFolder() / city, DataFolder());
+  std::minstd_rand random(11);
+  std::uniform_int_distribution<int> stop(1, stops);
+  for (auto _ : state) {
+    std::size_t seen = 0;
+    for (const std::string& end : {StopName(stop(random)), StopName(stop(random))})
+      for (const Lines::StopVisit& visit : index.Visits(end))
+        for (const std::string& name : index.Lines()[visit.line].directions[visit.direction])
+          seen += index.Visits(name).size();
+    benchmark::DoNotOptimize(seen);
+  }
+}
+
 BENCHMARK_CAPTURE(ReadLineFiles, big, "big")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BuildIndex, big, "big")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ReadLineFiles, small, "small")->Unit(benchmark::kMicrosecond);
@@ -107,6 +125,8 @@ BENCHMARK_CAPTURE(Answer, LinePage_big, LinePaths("big"))->Unit(benchmark::kMicr
 BENCHMARK_CAPTURE(Answer, TransferPage_big, TransferPaths("big", 6'000))
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ColdTransferPage, big, "big", 6'000)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ColdTransferPage, dense, "dense", 300)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LinesThroughEnds, dense, "dense", 300)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Answer, LinePage_small, LinePaths("small"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Answer, TransferPage_small, TransferPaths("small", 60))
     ->Unit(benchmark::kMicrosecond);
@@ -126,13 +146,15 @@ void PrintMemory() {
   const double start = ResidentMiB();
   const auto index = site.City("big");
   const double indexed = ResidentMiB();
-  for (int line = 1; line <= 2'000; ++line) site.Answer("/big/xianlu/" + std::to_string(line) + "lu/");
+  for (int line = 1; line <= 2'000; ++line)
+    site.Answer("/big/xianlu/" + std::to_string(line) + "lu/");
   const double lines = ResidentMiB();
   for (const std::string& stop : index->Stops()) site.Answer(Lines::StopPath("big", stop));
-  std::printf("memory of the big city: index %.1f MiB, its 2,000 line pages %.1f MiB, "
-              "%zu stop pages (at most %zu kept) %.1f MiB\n",
-              indexed - start, lines - indexed, index->Stops().size(),
-              Lines::PageCache::kMaxGuidePages, ResidentMiB() - lines);
+  std::printf(
+      "memory of the big city: index %.1f MiB, its 2,000 line pages %.1f MiB, "
+      "%zu stop pages (at most %zu MiB kept) %.1f MiB\n",
+      indexed - start, lines - indexed, index->Stops().size(),
+      Lines::PageCache::kMaxGuideBytes >> 20, ResidentMiB() - lines);
 }
 
 }  // namespace
@@ -144,5 +166,6 @@ int main(int argc, char** argv) {
                                {"BuildIndex/small", "ReadLineFiles/small", 2.0},
                                {"Answer/TransferPage_big", "Answer/LinePage_big", 5.0},
                                {"ColdTransferPage/big", "Answer/LinePage_big", {}},
+                               {"ColdTransferPage/dense", "LinesThroughEnds/dense", 4.0},
                                {"Answer/TransferPage_small", "Answer/LinePage_small", 5.0}});
 }

@@ -1,10 +1,45 @@
 #include "lines/transfers.h"
 
 #include <algorithm>
-#include <map>
+#include <optional>
+#include <span>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
 
 namespace Lines {
+
+namespace {
+
+// A line direction, as the ways name it.
+struct Direction {
+  std::uint32_t line;
+  std::uint32_t direction;
+  friend auto operator<=>(const Direction&, const Direction&) = default;
+};
+
+// A ride on from a stop to the destination: where it boards, on which of the
+// directions that reach the destination.
+struct Onward {
+  std::uint32_t direction;  // into the destination's directions
+  Ride ride;
+};
+
+// Visits of one direction are neighbours in a stop's visits (they are in
+// line, direction, position order): each run of them in turn.
+template <typename Each>
+void ForEachDirection(const std::vector<StopVisit>& visits, Each each) {
+  for (std::size_t begin = 0; begin < visits.size();) {
+    std::size_t end = begin + 1;
+    while (end < visits.size() && visits[end].line == visits[begin].line &&
+           visits[end].direction == visits[begin].direction)
+      ++end;
+    each(std::span(visits).subspan(begin, end - begin));
+    begin = end;
+  }
+}
+
+}  // namespace
 
 std::size_t Way::Stops() const {
   std::size_t stops = 0;
@@ -19,56 +54,97 @@ std::size_t RideLength(const std::vector<std::string>& stops, std::size_t from, 
   return loop && to < from ? stops.size() - 1 - from + to : 0;
 }
 
+// Meets in the middle: first every stop from which some direction reaches the
+// destination, then, from each direction through the origin, the stops it
+// reaches looked up there. The work is that of the lines through the two
+// ends, not of every line through every stop between.
 std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::string_view to,
                           std::size_t most) {
   const auto& lines = city.Lines();
-  const auto stopsOf = [&lines](const StopVisit& visit) -> const std::vector<std::string>& {
-    return lines[visit.line].directions[visit.direction];
+  const auto stopsOf = [&lines](Direction d) -> const std::vector<std::string>& {
+    return lines[d.line].directions[d.direction];
   };
-  const auto ride = [&](const StopVisit& on, std::uint32_t to) {
-    return Ride{on.line, on.direction, on.position, to, RideLength(stopsOf(on), on.position, to)};
-  };
-  // Where each line direction reaches the destination.
-  std::multimap<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> arrivals;
-  for (const StopVisit& visit : city.Visits(to))
-    arrivals.emplace(std::pair{visit.line, visit.direction}, visit.position);
-  const auto arrivalsOn = [&arrivals](const StopVisit& visit) {
-    return arrivals.equal_range({visit.line, visit.direction});
+  const auto ride = [&](Direction d, std::uint32_t from, std::uint32_t to) {
+    return Ride{d.line, d.direction, from, to, RideLength(stopsOf(d), from, to)};
   };
 
-  // The shortest way for each line direction, or pair of them.
-  using Key = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
-  std::map<Key, Way> direct, changing;
-  const auto keep = [](std::map<Key, Way>& ways, const Key& key, Way way) {
-    const auto [kept, added] = ways.try_emplace(key, way);
-    if (!added && way.Stops() < kept->second.Stops()) kept->second = std::move(way);
+  // Every stop from which a direction through the destination gets there, in
+  // the order of direction, boarding and alighting positions.
+  std::vector<Direction> arriving;
+  std::unordered_map<std::string_view, std::vector<Onward>> reaching;
+  ForEachDirection(city.Visits(to), [&](std::span<const StopVisit> arrivals) {
+    const Direction d{arrivals.front().line, arrivals.front().direction};
+    const auto& stops = stopsOf(d);
+    for (std::uint32_t board = 0; board < stops.size(); ++board)
+      for (const StopVisit& arrival : arrivals)
+        if (const Ride second = ride(d, board, arrival.position); second.stops > 0)
+          reaching[stops[board]].push_back({static_cast<std::uint32_t>(arriving.size()), second});
+    arriving.push_back(d);
+  });
+
+  // The best ways so far, by fewest stops, then line directions: at most
+  // `most` kept, so that a dense city's many pairs cost no more than a look.
+  struct Found {
+    std::size_t stops;
+    Direction first, second;
+    Ride rides[2];
+    std::size_t rideCount;
   };
-  for (const StopVisit& start : city.Visits(from)) {
-    for (auto [at, end] = arrivalsOn(start); at != end; ++at)
-      if (const Ride first = ride(start, at->second); first.stops > 0)
-        keep(direct, {start.line, start.direction, start.line, start.direction}, {{first}});
-    const auto& stops = stopsOf(start);
-    for (std::uint32_t change = 0; change < stops.size(); ++change) {
-      const Ride first = ride(start, change);
-      if (first.stops == 0) continue;
-      for (const StopVisit& onward : city.Visits(stops[change])) {
-        if (onward.line == start.line) continue;
-        for (auto [at, end] = arrivalsOn(onward); at != end; ++at)
-          if (const Ride second = ride(onward, at->second); second.stops > 0)
-            keep(changing, {start.line, start.direction, onward.line, onward.direction},
-                 {{first, second}});
-      }
+  const auto before = [](const Found& a, const Found& b) {
+    return std::tie(a.stops, a.first, a.second) < std::tie(b.stops, b.first, b.second);
+  };
+  std::vector<Found> direct, changing;  // max-heaps by `before`
+  const auto offer = [&](std::vector<Found>& kept, const Found& found) {
+    if (kept.size() == most && !before(found, kept.front())) return;
+    if (kept.size() == most) {
+      std::ranges::pop_heap(kept, before);
+      kept.pop_back();
     }
-  }
+    kept.push_back(found);
+    std::ranges::push_heap(kept, before);
+  };
 
-  const auto fewestStops = [](const Way& a, const Way& b) { return a.Stops() < b.Stops(); };
+  // Per direction through the destination, the best change from the current
+  // direction through the origin.
+  struct Change {
+    std::size_t stops = 0;
+    Ride first, second;
+  };
+  std::vector<Change> best(arriving.size());
+  std::vector<std::uint32_t> reached;
+  ForEachDirection(city.Visits(from), [&](std::span<const StopVisit> starts) {
+    const Direction d{starts.front().line, starts.front().direction};
+    const auto& stops = stopsOf(d);
+    std::optional<Ride> straight;
+    for (const StopVisit& start : starts)
+      for (std::uint32_t change = 0; change < stops.size(); ++change) {
+        const Ride first = ride(d, start.position, change);
+        if (first.stops == 0) continue;
+        if (stops[change] == to && (!straight || first.stops < straight->stops)) straight = first;
+        const auto onward = reaching.find(stops[change]);
+        if (onward == reaching.end()) continue;
+        for (const Onward& next : onward->second) {
+          if (next.ride.line == d.line) continue;
+          const std::size_t stopsInAll = first.stops + next.ride.stops;
+          Change& kept = best[next.direction];
+          if (kept.stops == 0) reached.push_back(next.direction);
+          if (kept.stops == 0 || stopsInAll < kept.stops) kept = {stopsInAll, first, next.ride};
+        }
+      }
+    if (straight) offer(direct, {straight->stops, d, d, {*straight, {}}, 1});
+    for (const std::uint32_t b : reached) {
+      const Change& kept = best[b];
+      offer(changing, {kept.stops, d, arriving[b], {kept.first, kept.second}, 2});
+      best[b] = {};
+    }
+    reached.clear();
+  });
+
   std::vector<Way> ways;
   for (auto* found : {&direct, &changing}) {
-    std::vector<Way> group;
-    for (auto& [key, way] : *found) group.push_back(std::move(way));
-    std::ranges::stable_sort(group, fewestStops);
-    for (Way& way : group)
-      if (ways.size() < most) ways.push_back(std::move(way));
+    std::ranges::sort_heap(*found, before);
+    for (Found& f : *found)
+      if (ways.size() < most) ways.push_back({{f.rides, f.rides + f.rideCount}});
   }
   return ways;
 }

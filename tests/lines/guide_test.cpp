@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <random>
 #include <regex>
 #include <set>
 #include <tuple>
@@ -161,6 +162,55 @@ TEST_F(GuideTest, FindsTheWaysABruteForceSearchFinds) {
     }
   EXPECT_GT(changes, 0u);
   EXPECT_GT(loops, 0u);  // rides on round the loop
+}
+
+// On a generated dense city (loops, stops visited twice, many ways between
+// any two stops), the ways kept are the best of the brute force's, in order:
+// fewest stops, then line directions.
+TEST_F(GuideTest, KeepsTheBestWaysOfADenseCity) {
+  const fs::path dense = data / "dense";
+  fs::create_directories(dense);
+  std::minstd_rand random(5);
+  std::uniform_int_distribution<int> stop(0, 19);
+  for (int line = 0; line < 40; ++line) {
+    std::string file;
+    std::vector<int> stops;
+    for (int i = 0; i < 8; ++i) stops.push_back(stop(random));
+    if (line % 5 == 0) stops.push_back(stops.front());  // a loop
+    for (const int s : stops) file += "站" + std::to_string(s) + "\n";
+    file += "> 返程\n";
+    for (auto s = stops.rbegin(); s != stops.rend(); ++s) file += "站" + std::to_string(*s) + "\n";
+    Write("dense/" + std::to_string(line) + "lu.txt", file);
+  }
+  const Lines::CityIndex city = Lines::CityIndex::Build("dense", dense, data);
+  std::size_t compared = 0;
+  for (const std::string& from : city.Stops())
+    for (const std::string& to : city.Stops()) {
+      if (from == to) continue;
+      std::vector<std::tuple<bool, std::size_t, WayKey>> expected;
+      for (const bool changing : {false, true})
+        for (const auto& [key, stops] : BruteForce(city, from, to, changing))
+          expected.emplace_back(changing, stops, key);
+      std::ranges::sort(expected);
+      std::vector<std::tuple<bool, std::size_t, WayKey>> found;
+      for (const Lines::Way& way : Lines::FindWays(city, from, to, 7))
+        found.emplace_back(way.rides.size() == 2, way.Stops(),
+                           WayKey{way.rides.front().line, way.rides.front().direction,
+                                  way.rides.back().line, way.rides.back().direction});
+      // At most seven of each kind, the direct ones first.
+      std::vector<std::tuple<bool, std::size_t, WayKey>> best;
+      for (const bool changing : {false, true}) {
+        std::size_t taken = 0;
+        for (const auto& way : expected)
+          if (std::get<0>(way) == changing && taken < 7 && best.size() < 7) {
+            best.push_back(way);
+            ++taken;
+          }
+      }
+      ASSERT_EQ(found, best) << from << "→" << to;
+      compared += found.size();
+    }
+  EXPECT_GT(compared, 2000u);  // most pairs have more ways than are kept
 }
 
 // The transfer page names where to change; 404 when nothing goes there.
