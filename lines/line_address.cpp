@@ -29,10 +29,16 @@ bool SafeLine(std::string_view line) {
            line.substr(0, line.size() - suffix.size()).find_first_not_of(' ') != line.npos;
   };
   if (!designated(kBusSuffix) && !designated(kTrolleybusSuffix)) return false;
-  return std::all_of(line.begin(), line.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x20 && c != '/' && c != '\\' && byte != 0x7F;
-  });
+  // No separator and no control character (C0, DEL, or C1: U+0080–U+009F,
+  // 0xC2 0x80–0x9F in UTF-8).
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(line[i]);
+    if (byte < 0x20 || byte == 0x7F || line[i] == '/' || line[i] == '\\') return false;
+    if (byte == 0xC2 && i + 1 < line.size() &&
+        (static_cast<unsigned char>(line[i + 1]) & 0xE0) == 0x80)
+      return false;
+  }
+  return true;
 }
 
 }  // namespace

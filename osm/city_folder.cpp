@@ -19,25 +19,6 @@ void WriteFile(const fs::path& file, const std::string& text) {
   if (!(out << text).flush()) throw std::runtime_error("cannot write " + file.string());
 }
 
-Lines::LineFile::Stops StopsOf(const Route& route) {
-  Lines::LineFile::Stops stops;
-  for (const auto& stop : route.stops) stops.push_back({stop.name, stop.location});
-  return stops;
-}
-
-// The line file: the title, where the data comes from, the page's stops, and
-// every other variant (the other direction, usually) as a direction of its own.
-std::string LineFileOf(const std::vector<const Route*>& routes) {
-  const Route& page = *routes.front();
-  Lines::LineFile line{page.name.empty() ? page.ref : page.name, StopsOf(page)};
-  for (std::size_t i = 1; i < routes.size(); ++i)
-    line.moreDirections.push_back(
-        {"relation " + std::to_string(routes[i]->id) + " (" + routes[i]->name + ")",
-         StopsOf(*routes[i])});
-  return Lines::LineFileText(line, {"OpenStreetMap relation " + std::to_string(page.id) +
-                                    " (© OpenStreetMap contributors, ODbL)"});
-}
-
 }  // namespace
 
 fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& dataFolder,
@@ -57,7 +38,7 @@ fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& 
     WriteFile(fresh / Lines::kCityNameFile, Lines::WithoutControls(cityName) + "\n");
     // Creating a thousand files is mostly the kernel's work, which cores share.
     ForEachOnEveryCore(std::span(lines), [&fresh](const PlannedLine& line) {
-      WriteFile(fresh / line.fileName, LineFileOf(line.routes));
+      WriteFile(fresh / line.fileName, line.text);
     });
     SwapIn(fresh, cityFolder);
   } catch (...) {

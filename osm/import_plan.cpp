@@ -7,7 +7,9 @@
 
 #include "lines/display_form.h"
 #include "lines/line_address.h"
+#include "lines/line_file.h"
 #include "lines/utf8.h"
+#include "osm/on_every_core.h"
 #include "pinyin/char_code.h"
 #include "query/query_url.h"
 #include "web/text_codec.h"
@@ -46,6 +48,40 @@ bool ShownWhole(std::string_view name) {
   return true;
 }
 
+Lines::LineFile::Stops StopsOf(const Route& route) {
+  Lines::LineFile::Stops stops;
+  for (const auto& stop : route.stops) stops.push_back({stop.name, stop.location});
+  return stops;
+}
+
+// The line file: the title, where the data comes from, the page's stops, and
+// every other variant (the other direction, usually) as a direction of its own.
+std::string LineFileOf(const std::vector<const Route*>& routes) {
+  const Route& page = *routes.front();
+  Lines::LineFile line{page.name.empty() ? page.ref : page.name, StopsOf(page)};
+  for (std::size_t i = 1; i < routes.size(); ++i)
+    line.moreDirections.push_back(
+        {"relation " + std::to_string(routes[i]->id) + " (" + routes[i]->name + ")",
+         StopsOf(*routes[i])});
+  return Lines::LineFileText(line, {"OpenStreetMap relation " + std::to_string(page.id) +
+                                    " (© OpenStreetMap contributors, ODbL)"});
+}
+
+// Each line's text, built on every core; a line the site would refuse to read
+// is left out, its page's relation named.
+void WriteTexts(std::vector<PlannedLine>& lines, ImportReport& report) {
+  ForEachOnEveryCore(std::span(lines),
+                     [](PlannedLine& line) { line.text = LineFileOf(line.routes); });
+  std::erase_if(lines, [&report](const PlannedLine& line) {
+    if (line.text.size() <= Lines::kMaxLineFileBytes) return false;
+    report.notes.push_back("relation " + std::to_string(line.routes.front()->id) + ": line " +
+                           line.routes.front()->ref + " is over " +
+                           std::to_string(Lines::kMaxLineFileBytes) +
+                           " bytes with its variants, more than the site reads; left out");
+    return true;
+  });
+}
+
 void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, ImportReport& report) {
   std::unordered_set<std::string_view> seen;
   std::set<std::string_view> names;
@@ -59,7 +95,7 @@ void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, ImportReport&
 }
 
 void CountLines(const std::vector<PlannedLine>& lines, ImportReport& report) {
-  for (const auto& [name, routes] : lines) {
+  for (const auto& [name, routes, text] : lines) {
     const Route& first = *routes.front();
     (first.trolleybus ? report.trolleybusLines : report.busLines) += 1;
     std::set<std::int64_t> masters;
@@ -101,6 +137,7 @@ ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin) {
     std::sort(lineRoutes.begin(), lineRoutes.end(), ByNamedStopsThenId);
     plan.lines.push_back({fileName, std::move(lineRoutes)});
   }
+  WriteTexts(plan.lines, report);
   CountLines(plan.lines, report);
   NoteNamesNotShownWhole(plan.lines, report);
   return plan;

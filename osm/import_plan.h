@@ -16,11 +16,12 @@ struct ImportReport {
   std::vector<std::string> notes;  // relations skipped, refs shared, one line each
 };
 
-// One line file to write: its name in the city's folder and its routes, the
-// one that is the page first, the other variants after it.
+// One line file to write: its name in the city's folder, its routes (the one
+// that is the page first, the other variants after it) and its text.
 struct PlannedLine {
   std::string fileName;
   std::vector<const Route*> routes;
+  std::string text{};
 };
 
 struct ImportPlan {
@@ -31,8 +32,9 @@ struct ImportPlan {
 // The line files that `routes` make for the city `cityPinyin`, nothing
 // written: routes are grouped by kind and ref into the line their address
 // names ("k5" and "K5" name one); the page is the route with the most named
-// stops (ties: the lowest relation id). Routes that cannot be a page, and refs
-// shared by several route masters, are noted in the report.
+// stops (ties: the lowest relation id). Routes that cannot be a page, lines
+// whose file the site would refuse as too large, and refs shared by several
+// route masters, are noted in the report.
 ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin);
 
 }  // namespace Osm

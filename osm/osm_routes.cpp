@@ -10,6 +10,8 @@
 #include <thread>
 #include <unordered_map>
 
+#include "lines/line_file.h"
+
 namespace Osm {
 
 namespace {
@@ -153,6 +155,10 @@ class RouteCollector {
       if (!master->second.name.empty()) osm.name = master->second.name;
       if (!master->second.ref.empty()) osm.ref = master->second.ref;
     }
+    // Control characters become spaces: no name can reach a terminal, a file
+    // name or a page with them.
+    osm.ref = Lines::WithoutControls(osm.ref);
+    osm.name = Lines::WithoutControls(osm.name);
     for (const auto& [members, slot] : route.members) {
       const MemberFacts* facts = members ? members->Find(slot) : nullptr;
       // A stop by role that never came had no tags, or lies outside the extract.
@@ -160,11 +166,14 @@ class RouteCollector {
       if (facts == nullptr || (!route.byRoles && !facts->taggedStop)) continue;
       if (facts->name.empty()) {
         ++osm.unnamedStops;
-      } else if (!osm.stops.empty() && osm.stops.back().name == facts->name) {
+        continue;
+      }
+      std::string name = Lines::WithoutControls(facts->name);
+      if (!osm.stops.empty() && osm.stops.back().name == name) {
         // A stop position and its platform: one stop, with a location if either has one.
         if (osm.stops.back().location.empty()) osm.stops.back().location = facts->location;
       } else {
-        osm.stops.push_back({facts->name, facts->location});
+        osm.stops.push_back({std::move(name), facts->location});
       }
     }
     return std::move(osm);

@@ -29,8 +29,42 @@ void AppendEscaped(std::string& out, char prefix, unsigned value, int digits) {
   for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
 }
 
-bool IsBidiControl(char32_t c) {
-  return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+// Characters that reorder text around them or end a line where some readers
+// of logs (editors, JSON tools) see one.
+bool IsBidiOrLineControl(char32_t c) {
+  return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+}
+
+std::string Escape(std::string_view text, bool spaces) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if ((byte > 0x20 || (byte == 0x20 && !spaces)) && byte < 0x7F && byte != '\\') {
+      out += text[i++];
+      continue;
+    }
+    if (byte == '\\') {
+      out += "\\\\";
+      ++i;
+      continue;
+    }
+    const auto [length, c] =
+        byte >= 0x80 ? Lines::DecodeUtf8(text.substr(i)) : std::pair<std::size_t, char32_t>{0, 0};
+    if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
+      // A control character, a space, or a byte that is no character: C1
+      // controls are escaped byte by byte, like broken sequences.
+      for (std::size_t j = 0; j < std::max<std::size_t>(length, 1); ++j)
+        AppendEscaped(out, 'x', static_cast<unsigned char>(text[i + j]), 2);
+      i += std::max<std::size_t>(length, 1);
+    } else if (IsBidiOrLineControl(c)) {
+      AppendEscaped(out, 'u', c, 4);
+      i += length;
+    } else {
+      out.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -96,36 +130,8 @@ void AccessLog::Write(std::string line) {
   if (wasEmpty) queue_->ready.notify_one();
 }
 
-std::string EscapeForLog(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte > 0x20 && byte < 0x7F && byte != '\\') {
-      out += text[i++];
-      continue;
-    }
-    if (byte == '\\') {
-      out += "\\\\";
-      ++i;
-      continue;
-    }
-    const auto [length, c] =
-        byte >= 0x80 ? Lines::DecodeUtf8(text.substr(i)) : std::pair<std::size_t, char32_t>{0, 0};
-    if (length == 0 || (c >= 0x80 && c <= 0x9F)) {
-      // A control character, a space, or a byte that is no character: C1
-      // controls are escaped byte by byte, like broken sequences.
-      for (std::size_t j = 0; j < std::max<std::size_t>(length, 1); ++j)
-        AppendEscaped(out, 'x', static_cast<unsigned char>(text[i + j]), 2);
-      i += std::max<std::size_t>(length, 1);
-    } else if (IsBidiControl(c)) {
-      AppendEscaped(out, 'u', c, 4);
-      i += length;
-    } else {
-      out.append(text.substr(i, length));
-      i += length;
-    }
-  }
-  return out;
-}
+std::string EscapeForLog(std::string_view text) { return Escape(text, false); }
+
+std::string EscapeFieldForLog(std::string_view text) { return Escape(text, true); }
 
 }  // namespace Server

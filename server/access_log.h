@@ -31,9 +31,12 @@ class AccessLog {
 };
 
 // `text` made safe to read in a log line: control characters (C0, C1, DEL),
-// bytes that are not UTF-8, spaces and backslashes as \xHH and \\, and
-// bidirectional overrides as \uHHHH, so that nothing in a request can forge,
-// split, reorder or colour log lines, or shift their fields.
+// bytes that are not UTF-8 and backslashes as \xHH and \\, and bidirectional
+// controls and the line and paragraph separators as \uHHHH, so that nothing
+// in a request or a file name can forge, split, reorder or colour log lines.
 std::string EscapeForLog(std::string_view text);
+// The same for one field of a line, its spaces escaped too (\x20), so that
+// it cannot shift the fields after it.
+std::string EscapeFieldForLog(std::string_view text);
 
 }  // namespace Server

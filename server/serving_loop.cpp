@@ -326,7 +326,7 @@ void ServingLoop::Log(const Connection& connection, std::string_view method, std
   if (started)
     std::snprintf(seconds, sizeof seconds, "%.6f",
                   std::chrono::duration<double>(Clock::now() - *started).count());
-  const std::string escapedPath = EscapeForLog(path);
+  const std::string escapedPath = EscapeFieldForLog(path);
   std::string line = UtcNow();
   for (const std::string_view field :
        {std::string_view(connection.client), method, std::string_view(escapedPath)}) {

@@ -91,7 +91,6 @@ TEST(OsmRoutes, ReadsStopsByRoleAndByTagWithTheirNames) {
   // Without roles: the member nodes tagged as stops; 路口 is only a name.
   EXPECT_EQ(StopNames(*trolleybus), (Names{"北门", "南门", "广场"}));
   EXPECT_EQ(trolleybus->masterId, 0);
-
 }
 
 // A stop by role that never came in the extract counts as one without a name;
@@ -319,6 +318,40 @@ TEST(ImportLines, FindsTheCityBothWaysAndCleansUpAfterKilledImports) {
                                 [](double) {}),
                Osm::ImportError);
   EXPECT_EQ(ReadText(data / "qingdao"), "不是线路\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Control characters of refs and names, C1 among them, become spaces: in
+// file names, line files and the report. A line the site would refuse as too
+// large is not written; the report names its relation.
+TEST(ImportLines, WritesNoControlCharacterAndNoLineTheSiteWouldRefuse) {
+  const fs::path folder = Testing::ScratchFolder();
+  std::string huge = "<relation id='61' version='1'>";
+  for (int i = 0; i < 80'000; ++i)
+    huge += "<member type='node' ref='" + std::to_string(1 + i % 2) + "' role='platform'/>";
+  huge += "<tag k='type' v='route'/><tag k='route' v='bus'/><tag k='ref' v='8'/></relation>\n";
+  const fs::path extract = WriteExtract(
+      folder,
+      "<node id='11' lat='39.9' lon='116.1' version='1'><tag k='highway' v='bus_stop'/>"
+      "<tag k='name' v='甲&#133;乙'/></node>\n" +
+          Route(60, "7&#155;2J", {11, 2}) + huge);
+  const fs::path data = folder / "data";
+  const Osm::ImportReport report =
+      Osm::ImportLines({.extract = extract, .city = "北京", .dataFolder = data}, [](double) {});
+  EXPECT_EQ(report.busLines, 1u);
+  EXPECT_TRUE(fs::exists(data / "beijing" / "7 2Jlu.txt"));
+  EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "7 2Jlu.txt").stops[0].name, "甲 乙");
+  EXPECT_FALSE(fs::exists(data / "beijing" / "8lu.txt"));
+  EXPECT_NE(std::ranges::find_if(report.notes,
+                                 [](const std::string& note) {
+                                   return note.starts_with("relation 61: line 8 is over");
+                                 }),
+            report.notes.end());
+  for (const auto& entry : fs::directory_iterator(data / "beijing"))
+    EXPECT_EQ(entry.path().filename().string().find("\xc2\x9b"), std::string::npos);
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
   Testing::RawServer::Exchange(server.Port(), "GET //page/ HTTP/1.1\r\nConnection: close\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(),
                                "GET /站🚌\x1b[31m\xe2\x80\xae\xe2\x80\xaa\xe2\x81\xa6\xe2\x81\xa9"
-                               "\xc2\x80\xc2\x9f\xff\\/ HTTP/1.1\r\n"
+                               "\xc2\x80\xc2\x9f\xff\xe2\x80\xa8\xe2\x80\xa9\\/ HTTP/1.1\r\n"
                                "Connection: close\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(), "BREW /page/ HTTP/1.1\r\n\r\n");
   Testing::RawServer::Exchange(server.Port(), "GET\r\n\r\n");
@@ -151,11 +151,17 @@ TEST(HttpServer, LogsEachRequestAsOneLineOfSevenFields) {
   }
   EXPECT_EQ(std::vector(rows[0].begin() + 2, rows[0].end() - 1),
             (std::vector<std::string>{"GET", "//page/", "404", "4"}));  // as received
-  EXPECT_EQ(rows[1][3], "/站🚌\\x1b[31m\\u202e\\u202a\\u2066\\u2069\\xc2\\x80\\xc2\\x9f\\xff\\\\/");
+  EXPECT_EQ(
+      rows[1][3],
+      "/站🚌\\x1b[31m\\u202e\\u202a\\u2066\\u2069\\xc2\\x80\\xc2\\x9f\\xff\\u2028\\u2029\\\\/");
   EXPECT_EQ(rows[1][4], "404");
   EXPECT_EQ(rows[2][4], "501");  // refused by the event library itself: no method or path
   EXPECT_EQ(rows[3][4], "400");
   EXPECT_EQ(logged.find('\x1b'), std::string::npos);
+  // A message keeps its spaces; its controls are escaped all the same.
+  EXPECT_EQ(Server::EscapeForLog("error: /tmp/a b\x1b[2J is over"),
+            "error: /tmp/a b\\x1b[2J is over");
+  EXPECT_EQ(Server::EscapeFieldForLog("a b"), "a\\x20b");
 }
 
 // Answers are not held back for the client's delayed ACK: accepted sockets
