@@ -54,6 +54,7 @@ const CommandLine::Program kProgram{
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine::KeepStandardDescriptorsOpen();
   const std::vector<std::string> args(argv + 1, argv + argc);
   const CommandLine::Streams streams{stdin, CommandLine::Output(stdout),
                                      CommandLine::Output(stderr)};

@@ -163,27 +163,46 @@ int PrintGuide(const Query::GuideOutcome& outcome, Streams& io) {
   return outcome.found ? 0 : 1;
 }
 
+// Asks for a guide page and prints it; names too long for an address are
+// unusable input.
+template <typename Ask>
+int PrintGuide(const Ask& ask, Streams& io) {
+  try {
+    return PrintGuide(ask(), io);
+  } catch (const Query::AddressTooLong& tooLong) {
+    throw UsageError(tooLong.what());
+  }
+}
+
 int ListLines(const Arguments& arguments, Streams& io) {
   RequireText(arguments, 0, Query::kCityPrompt);
+  const RouteSite::ChosenSite site = ChosenSite(arguments);
   return PrintGuide(
-      Query::AskForLines(ChosenSite(arguments).Base(), Web::FromUtf8(arguments.operands[0])), io);
+      [&] { return Query::AskForLines(site.Base(), Web::FromUtf8(arguments.operands[0])); }, io);
 }
 
 int StopLines(const Arguments& arguments, Streams& io) {
   RequireText(arguments, 0, Query::kCityPrompt);
   RequireText(arguments, 1, Query::kStopPrompt);
+  const RouteSite::ChosenSite site = ChosenSite(arguments);
   return PrintGuide(
-      Query::AskForStop(ChosenSite(arguments).Base(), Web::FromUtf8(arguments.operands[0]),
-                        Web::FromUtf8(arguments.operands[1])),
+      [&] {
+        return Query::AskForStop(site.Base(), Web::FromUtf8(arguments.operands[0]),
+                                 Web::FromUtf8(arguments.operands[1]));
+      },
       io);
 }
 
 int FindWays(const Arguments& arguments, Streams& io) {
   RequireText(arguments, 0, Query::kCityPrompt);
   for (const std::size_t stop : {1, 2}) RequireText(arguments, stop, Query::kStopPrompt);
+  const RouteSite::ChosenSite site = ChosenSite(arguments);
   return PrintGuide(
-      Query::AskForWays(ChosenSite(arguments).Base(), Web::FromUtf8(arguments.operands[0]),
-                        Web::FromUtf8(arguments.operands[1]), Web::FromUtf8(arguments.operands[2])),
+      [&] {
+        return Query::AskForWays(site.Base(), Web::FromUtf8(arguments.operands[0]),
+                                 Web::FromUtf8(arguments.operands[1]),
+                                 Web::FromUtf8(arguments.operands[2]));
+      },
       io);
 }
 

@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
+  CommandLine::KeepStandardDescriptorsOpen();
   return CommandLine::Run(Cli::RidelonCli(), {argv + 1, argv + argc},
                           {stdin, CommandLine::Output(stdout), CommandLine::Output(stderr)});
 }

@@ -1,6 +1,10 @@
 #include "command_line/command_line.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 
 #include "ridelon/version.h"
@@ -190,6 +194,12 @@ int Run(const Program& program, const std::vector<std::string>& args, Streams st
   if (streams.out.Flush()) return status;
   streams.err << program.name << ": cannot write the output\n";
   return 2;
+}
+
+void KeepStandardDescriptorsOpen() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+      ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);  // the lowest free: fd
 }
 
 }  // namespace CommandLine

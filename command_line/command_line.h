@@ -82,4 +82,11 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args);
 // reason", and exit status 2; so does output that cannot be written.
 int Run(const Program& program, const std::vector<std::string>& args, Streams streams);
 
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed, before
+// anything else can take them (a socket on 1 would take the program's output).
+// It is opened the wrong way round (standard output for reading), so that
+// output to a closed descriptor still fails, and is reported, as it would
+// have: call it first in main.
+void KeepStandardDescriptorsOpen();
+
 }  // namespace CommandLine

@@ -1,50 +1,71 @@
 #include "query/guide_query.h"
 
+#include <algorithm>
+
 #include "lines/line_address.h"
+#include "lines/line_file.h"
 #include "query/query_texts.h"
 #include "query/run_query.h"
 #include "query/station_list.h"
 #include "query/text_trim.h"
 #include "web/text_codec.h"
+#include "web/wire_url.h"
 
 namespace Query {
 
 namespace {
 
-// The base, then the guide's path for the city and the names, trimmed.
-std::u16string GuideUrl(std::u16string_view base, std::u16string_view cityText,
-                        std::string_view word, std::initializer_list<std::u16string_view> names) {
-  std::vector<std::u16string> trimmed;
-  for (const std::u16string_view name : names) trimmed.push_back(TrimSpaces(name));
-  return std::u16string(base) + Lines::ComposePath<char16_t>(CityPinyin(cityText), word, trimmed);
+// The base, then the guide's path for the city and the names, trimmed, each
+// one segment, as the site's own links encode them. Throws AddressTooLong.
+std::string GuideUrl(std::u16string_view base, const std::string& path) {
+  if (path.size() > Lines::kMaxGuidePathBytes)
+    throw AddressTooLong("the address would be " + std::to_string(path.size()) +
+                         " bytes long, over " + std::to_string(Lines::kMaxGuidePathBytes) +
+                         ": the names are too long");
+  return Web::EncodeUrlForWire(base) + path.substr(1);
 }
 
-GuideOutcome Ask(const std::u16string& url, const Web::FetchLimits& limits) {
-  const Web::FetchOutcome fetched = Web::FetchText(url, kPageCharset, limits);
+std::string Trimmed(std::u16string_view text) { return Web::ToUtf8(TrimSpaces(text)); }
+
+std::string City(std::u16string_view cityText) { return Web::ToUtf8(CityPinyin(cityText)); }
+
+GuideOutcome Ask(const std::string& url, const Web::FetchLimits& limits) {
+  Web::FetchLimits bounded = limits;
+  bounded.maxBodyBytes = std::min(limits.maxBodyBytes, kMaxGuidePageBytes);
+  const Web::FetchOutcome fetched = Web::FetchWireText(url, kPageCharset, bounded);
   GuideOutcome outcome{fetched.status == 200, {}, fetched.failure};
   if (fetched.failure.kind == Web::FailureKind::None)
     outcome.page = ReadGuidePage(Web::ToUtf8(PageText(fetched.result)));
   return outcome;
 }
 
-// `html` without its tags, its entities read, its spaces joined.
+// `html` without its tags, its entities read and its control characters as
+// spaces, in one pass: nothing a page holds reaches a terminal as a command.
 std::string PlainText(std::string_view html) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&lt;", '<'},  {"&gt;", '>'},   {"&quot;", '"'}, {"&#91;", '['},
+      {"&#93;", ']'}, {"&#123;", '{'}, {"&#125;", '}'}, {"&amp;", '&'}};
   std::string text;
   bool inTag = false;
-  for (const char c : html) {
+  for (std::size_t i = 0; i < html.size(); ++i) {
+    const char c = html[i];
     if (c == '<' || c == '>') {
       inTag = c == '<';
       continue;
     }
-    if (!inTag) text += c;
+    if (inTag) continue;
+    const auto* entity =
+        c != '&' ? std::end(kEntities) : std::ranges::find_if(kEntities, [&](const auto& known) {
+          return html.substr(i).starts_with(known.first);
+        });
+    if (entity == std::end(kEntities)) {
+      text += c;
+    } else {
+      text += entity->second;
+      i += entity->first.size() - 1;
+    }
   }
-  const std::pair<std::string_view, std::string_view> entities[] = {
-      {"&lt;", "<"},  {"&gt;", ">"},   {"&quot;", "\""}, {"&#91;", "["},
-      {"&#93;", "]"}, {"&#123;", "{"}, {"&#125;", "}"},  {"&amp;", "&"}};
-  for (const auto& [entity, character] : entities)
-    for (auto at = text.find(entity); at != text.npos; at = text.find(entity, at + 1))
-      text.replace(at, entity.size(), character);
-  return text;
+  return Lines::WithoutControls(text);
 }
 
 // The text of each element `tag` in `html`, in order.
@@ -70,18 +91,19 @@ GuideText ReadGuidePage(std::string_view html) {
 
 GuideOutcome AskForLines(std::u16string_view base, std::u16string_view cityText,
                          const Web::FetchLimits& limits) {
-  return Ask(GuideUrl(base, cityText, Lines::kLinesWord, {}), limits);
+  return Ask(GuideUrl(base, Lines::CityLinesPath(City(cityText))), limits);
 }
 
 GuideOutcome AskForStop(std::u16string_view base, std::u16string_view cityText,
                         std::u16string_view stop, const Web::FetchLimits& limits) {
-  return Ask(GuideUrl(base, cityText, Lines::kStopWord, {stop}), limits);
+  return Ask(GuideUrl(base, Lines::StopPath(City(cityText), Trimmed(stop))), limits);
 }
 
 GuideOutcome AskForWays(std::u16string_view base, std::u16string_view cityText,
                         std::u16string_view from, std::u16string_view to,
                         const Web::FetchLimits& limits) {
-  return Ask(GuideUrl(base, cityText, Lines::kTransferWord, {from, to}), limits);
+  return Ask(GuideUrl(base, Lines::TransferPath(City(cityText), Trimmed(from), Trimmed(to))),
+             limits);
 }
 
 bool HasLine(VehicleKind kind, std::u16string_view cityText, std::u16string_view lineText,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +13,17 @@
 // stop at a stop, and how to get from one stop to another.
 namespace Query {
 
-// A guide page as plain text: its heading and the items of its lists.
+// The largest guide page read: a city of thousands of lines lists in a few
+// hundred kilobytes; more is no guide page, and would only cost memory.
+inline constexpr std::uint64_t kMaxGuidePageBytes = 4u << 20;
+
+// Names that make a guide address longer than Lines::kMaxGuidePathBytes.
+class AddressTooLong : public std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// A guide page as plain text: its heading and the items of its lists, tags
+// gone, entities read, control characters as spaces.
 struct GuideText {
   std::string heading;
   std::vector<std::string> items;
@@ -24,8 +36,10 @@ struct GuideOutcome {
   Web::FetchFailure failure;  // why no page arrived; kind None when one did
 };
 
-// Asks the route site at `base` for a page of the guide; the city is trimmed
-// and romanised as for a line, stop names go as typed.
+// Asks the route site at `base` for a page of the guide, reading at most
+// kMaxGuidePageBytes; the city is trimmed and romanised as for a line, stop
+// names are trimmed and each sent as one segment, "/" and dot segments
+// encoded as the site's links encode them. Throws AddressTooLong.
 GuideOutcome AskForLines(std::u16string_view base, std::u16string_view cityText,
                          const Web::FetchLimits& limits = {});
 GuideOutcome AskForStop(std::u16string_view base, std::u16string_view cityText,

@@ -189,6 +189,7 @@ const CommandLine::Program kProgram{
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine::KeepStandardDescriptorsOpen();
   return CommandLine::Run(kProgram, {argv + 1, argv + argc},
                           {stdin, CommandLine::Output(stdout), CommandLine::Output(stderr)});
 }

@@ -7,9 +7,14 @@ namespace Web {
 
 FetchOutcome FetchText(std::u16string_view url, std::string_view charset, const FetchLimits& limits,
                        std::stop_token stop) {
+  return FetchWireText(EncodeUrlForWire(url), charset, limits, std::move(stop));
+}
+
+FetchOutcome FetchWireText(const std::string& wireUrl, std::string_view charset,
+                           const FetchLimits& limits, std::stop_token stop) {
   FetchOutcome outcome;
   try {
-    GetResult got = HttpGet(EncodeUrlForWire(url), limits, std::move(stop));
+    GetResult got = HttpGet(wireUrl, limits, std::move(stop));
     if (!got.body) {
       outcome.failure = std::move(got.failure);
       return outcome;

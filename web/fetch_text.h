@@ -25,5 +25,8 @@ struct FetchOutcome {
 // BytesToText); `stop` ends it early. Never throws.
 FetchOutcome FetchText(std::u16string_view url, std::string_view charset,
                        const FetchLimits& limits = {}, std::stop_token stop = {});
+// The same for an address already encoded for the wire (EncodeUrlForWire).
+FetchOutcome FetchWireText(const std::string& wireUrl, std::string_view charset,
+                           const FetchLimits& limits = {}, std::stop_token stop = {});
 
 }  // namespace Web

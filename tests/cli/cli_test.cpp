@@ -1,9 +1,11 @@
 // ridelon-cli in-process, through its declared commands and string streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
 #include "cli/commands.h"
 #include "query/query_texts.h"
@@ -260,6 +262,80 @@ TEST(Cli, FindsLinesStopsAndWaysAndTellsTheOtherKind) {
   EXPECT_TRUE(trolleybus.err.ends_with("济南 K55 is a bus line: leave out --trolleybus\n"))
       << trolleybus.err;
   EXPECT_TRUE(Cli({"query", "北京", "104"}).err.ends_with(Utf8(Query::kNotFoundText) + "\n"));
+}
+
+// A hostile site: escape sequences and C1 controls in its items reach no
+// terminal, a page of 400,000 entities is read in one pass, and a page far
+// larger than any guide is given up. The addresses asked for keep "/" and
+// dot segments inside one segment, as the site's links do.
+TEST(Cli, ReadsAHostileSiteSafelyAndBoundedly) {
+  std::string asked;
+  std::mutex askedLock;
+  std::string many;
+  for (int i = 0; i < 400'000; ++i) many += "&lt;";
+  Testing::RawServer site([&](int socket, const std::string& request) {
+    const std::string path = request.substr(4, request.find(' ', 4) - 4);
+    {
+      const std::lock_guard lock(askedLock);
+      asked += path + "\n";
+    }
+    std::string body =
+        "<h1>站</h1><li>\x1b[2J\x1b[31m红\xc2\x9b"
+        "31m&#91;&amp;lt;</li>";
+    if (path.find("many") != path.npos) body = "<li>" + many + "</li>";
+    if (path.find("huge") != path.npos) body = std::string(5u << 20, 'a');
+    Testing::RawServer::Send(socket,
+                             "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                             "Content-Length: " +
+                                 std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                                 body);
+  });
+  const std::string base = "http://127.0.0.1:" + std::to_string(site.port()) + "/";
+  const auto hostile = Testing::RunProgram(RIDELON_CLI, {"lines", "--base", base, "北京"});
+  EXPECT_EQ(hostile.exitCode, 0) << hostile.err;
+  EXPECT_EQ(hostile.out, " [2J [31m红 31m[&lt;\n");
+
+  const auto slow = Testing::RunProgram(RIDELON_CLI, {"stop", "--base", base, "北京", "many"});
+  EXPECT_EQ(slow.exitCode, 0);
+  EXPECT_EQ(slow.out, std::string(400'000, '<') + "\n");
+  EXPECT_LT(slow.cpuSeconds, 3.0);  // 7 s when the entities were replaced one by one
+
+  const auto huge = Testing::RunProgram(RIDELON_CLI, {"stop", "--base", base, "北京", "huge"});
+  EXPECT_EQ(huge.exitCode, 1);
+  EXPECT_LT(huge.maxResidentKb, 200 * 1024);
+
+  for (const char* stop : {"甲/乙路口", ".", ".."})
+    EXPECT_EQ(Testing::RunProgram(RIDELON_CLI, {"stop", "--base", base, "北京", stop}).exitCode, 0);
+  EXPECT_EQ(Testing::RunProgram(RIDELON_CLI, {"transfer", "--base", base, "北京", "a b", "../c"})
+                .exitCode,
+            0);
+  EXPECT_NE(asked.find("/beijing/zhandian/%E7%94%B2%2F%E4%B9%99%E8%B7%AF%E5%8F%A3/\n"),
+            std::string::npos)
+      << asked;
+  EXPECT_NE(asked.find("/beijing/zhandian/%2E/\n"), std::string::npos) << asked;
+  EXPECT_NE(asked.find("/beijing/zhandian/%2E%2E/\n"), std::string::npos) << asked;
+  EXPECT_NE(asked.find("/beijing/huancheng/a%20b/..%2Fc/\n"), std::string::npos) << asked;
+}
+
+// A name that would make the address longer than any site takes is unusable
+// input; so is output to a closed descriptor, which nothing else may take.
+TEST(Cli, RefusesOverLongNamesAndClosedOutput) {
+  unsetenv("RIDELON_ROUTE_SERVICE_BASE");
+  std::string longName;
+  for (int i = 0; i < 5000; ++i) longName += "站";
+  const auto tooLong = Cli({"stop", "济南", longName});
+  EXPECT_EQ(tooLong.exitCode, 2);
+  EXPECT_EQ(tooLong.out, "");
+  EXPECT_NE(tooLong.err.find("too long"), std::string::npos) << tooLong.err;
+  EXPECT_EQ(std::ranges::count(tooLong.err, '\n'), 1);
+  EXPECT_EQ(Cli({"stop", "济南", std::string(1300, 'a')}).exitCode, 1);  // long, but fits
+
+  for (const char* command : {"lines", "pinyin"}) {
+    const auto closed =
+        Testing::RunProgram("/bin/sh", {"-c", "exec \"$0\" \"$1\" 济南 >&-", RIDELON_CLI, command});
+    EXPECT_EQ(closed.exitCode, 2) << command << closed.err;
+    EXPECT_TRUE(closed.err.ends_with("ridelon-cli: cannot write the output\n")) << closed.err;
+  }
 }
 
 }  // namespace
