@@ -7,6 +7,25 @@
 
 namespace Ui {
 
+namespace {
+
+// Takes the user's keys, clicks and wheel while work runs, and nothing else:
+// a close request from the window manager goes through, so that the window
+// can be closed mid-query. (A loop that excludes user input would hold that
+// request back too: Qt counts it as input.)
+class InputBlocker : public QObject {
+ public:
+  InputBlocker() { qApp->installEventFilter(this); }
+  ~InputBlocker() override { qApp->removeEventFilter(this); }
+  InputBlocker(const InputBlocker&) = delete;
+  InputBlocker& operator=(const InputBlocker&) = delete;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override { return event->isInputEvent(); }
+};
+
+}  // namespace
+
 void RunWhileRepainting(const std::function<void(std::stop_token)>& work, std::stop_token stop) {
   QEventLoop loop;
   std::thread worker([&] {
@@ -16,7 +35,10 @@ void RunWhileRepainting(const std::function<void(std::stop_token)>& work, std::s
   });
 
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  {
+    const InputBlocker blocker;
+    loop.exec();
+  }
   QApplication::restoreOverrideCursor();
   worker.join();
 }
