@@ -42,7 +42,7 @@ std::string LinePage(const LineFile& line, std::string_view city) {
     body += std::string(i ? "," : "") + "{name:'" + DisplayForm(line.stops[i].name) +
             "',strlatlon:'" + LocationForm(line.stops[i].location) + "'}";
   body += "]};\n</script>\n";
-  return HtmlPage(line.title, Bdi(line.title), body);
+  return HtmlPage(IsolatedText(line.title), Bdi(line.title), body);
 }
 
 std::string NotFoundPage(std::string_view path) {

@@ -213,6 +213,35 @@ TEST_F(GuideTest, KeepsTheBestWaysOfADenseCity) {
   EXPECT_GT(compared, 2000u);  // most pairs have more ways than are kept
 }
 
+// Whether `at` lies after an `open` that no `close` has ended yet.
+bool Inside(const std::string& page, std::size_t at, std::string_view open,
+            std::string_view close) {
+  const auto opened = page.rfind(open, at), closed = page.rfind(close, at);
+  return opened != std::string::npos && (closed == std::string::npos || opened > closed);
+}
+
+// A name with a right-to-left override reorders nothing outside itself: every
+// name from the data is set apart in <bdi>, on the line list, stop and line
+// pages, and in the titles.
+TEST_F(GuideTest, SetsEveryNameApartFromTheTextAroundIt) {
+  const std::string flipped = "甲\u202e乙";
+  Write("ceshi/9lu.txt", "# 9路\u202e\n" + flipped + "\n丙\n");
+  const std::string bdi = "<bdi>" + flipped + "</bdi>";
+  for (std::string page :
+       {Answer("/ceshi/xianlu/").html, Answer(Lines::StopPath("ceshi", "丙")).html,
+        Answer("/ceshi/xianlu/9lu/").html}) {
+    page.resize(std::min(page.size(), page.find("<script>")));  // the records are not shown
+    EXPECT_NE(page.find(bdi + " → <bdi>丙</bdi>"), std::string::npos) << page;
+    for (std::size_t at = page.find("\u202e"); at != std::string::npos;
+         at = page.find("\u202e", at + 1))
+      EXPECT_TRUE(Inside(page, at, "<bdi>", "</bdi>") || Inside(page, at, "\u2068", "\u2069"))
+          << page;
+  }
+  EXPECT_NE(Answer(Lines::StopPath("ceshi", flipped))
+                .html.find("<title>\u2068测试\u2069 \u2068" + flipped + "\u2069"),
+            std::string::npos);
+}
+
 // The transfer page names where to change; 404 when nothing goes there.
 TEST_F(GuideTest, ShowsWaysWithWhereToChange) {
   EXPECT_EQ(
