@@ -15,7 +15,6 @@ namespace {
 struct Direction {
   std::uint32_t line;
   std::uint32_t direction;
-  friend auto operator<=>(const Direction&, const Direction&) = default;
 };
 
 // A ride on from a stop to the destination: where it boards, on which of the
@@ -91,7 +90,8 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
     std::size_t rideCount;
   };
   const auto before = [](const Found& a, const Found& b) {
-    return std::tie(a.stops, a.first, a.second) < std::tie(b.stops, b.first, b.second);
+    return std::tie(a.stops, a.first.line, a.first.direction, a.second.line, a.second.direction) <
+           std::tie(b.stops, b.first.line, b.first.direction, b.second.line, b.second.direction);
   };
   std::vector<Found> direct, changing;  // max-heaps by `before`
   const auto offer = [&](std::vector<Found>& kept, const Found& found) {

@@ -174,8 +174,8 @@ TEST_F(GuideTest, KeepsTheBestWaysOfADenseCity) {
   std::uniform_int_distribution<int> stop(0, 19);
   for (int line = 0; line < 40; ++line) {
     std::string file;
-    std::vector<int> stops;
-    for (int i = 0; i < 8; ++i) stops.push_back(stop(random));
+    std::vector<int> stops(8);
+    std::ranges::generate(stops, [&] { return stop(random); });
     if (line % 5 == 0) stops.push_back(stops.front());  // a loop
     for (const int s : stops) file += "站" + std::to_string(s) + "\n";
     file += "> 返程\n";
