@@ -23,14 +23,18 @@ fs::path UserDataFolder() {
   return fs::path(home) / ".local" / "share" / "ridelon" / "site";
 }
 
+bool Contains(const fs::path& folder, const fs::path& path) {
+  const auto [folderEnd, pathAt] =
+      std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+  return folderEnd == folder.end();
+}
+
 bool Inside(const fs::path& path, const fs::path& folder) {
   std::error_code error;
   const fs::path real = fs::canonical(path, error);
   if (error) return false;
   const fs::path root = fs::canonical(folder, error);
-  if (error) return false;
-  const auto [rootEnd, realAt] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
-  return rootEnd == root.end();
+  return !error && Contains(root, real);
 }
 
 bool RegularFileInside(const fs::path& file, const fs::path& folder) {

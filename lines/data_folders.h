@@ -15,6 +15,10 @@ std::filesystem::path UserDataFolder();
 // tree's.
 std::vector<std::filesystem::path> DataFolders();
 
+// Whether `path` is `folder` or lies inside it, component by component, as
+// written: for paths already made real.
+bool Contains(const std::filesystem::path& folder, const std::filesystem::path& path);
+
 // Whether the real location of `path` lies inside `folder`: nothing a
 // symbolic link leads out of a data folder to is served.
 bool Inside(const std::filesystem::path& path, const std::filesystem::path& folder);

@@ -36,12 +36,6 @@ std::set<std::string> CityNames(const std::vector<fs::path>& dataFolders,
   return names;
 }
 
-bool Within(const fs::path& path, const fs::path& folder) {
-  const auto [folderEnd, pathAt] =
-      std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-  return folderEnd == folder.end();
-}
-
 }  // namespace
 
 fs::path ExportTarget(const fs::path& out, const std::vector<fs::path>& dataFolders) {
@@ -55,8 +49,9 @@ fs::path ExportTarget(const fs::path& out, const std::vector<fs::path>& dataFold
   protectedFolders.push_back(Lines::UserDataFolder());
   for (const fs::path& data : protectedFolders) {
     const fs::path realData = fs::weakly_canonical(fs::absolute(data));
-    if (Within(real, realData) || Within(realData, real))
-      throw ExportRefused(out.string() + (Within(real, realData) ? " is in" : " holds") +
+    const bool inData = Lines::Contains(realData, real);
+    if (inData || Lines::Contains(real, realData))
+      throw ExportRefused(out.string() + (inData ? " is in" : " holds") +
                           " the data folder " + data.string() +
                           ": the export replaces what its folder held; choose another");
   }
