@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "cli/console_window.h"
-#include "pinyin/pinyin.h"
 #include "query/guide_query.h"
 #include "query/query_texts.h"
 #include "query/query_url.h"
@@ -80,7 +79,7 @@ std::string ReadPage(const Arguments& arguments, std::FILE* standardInput) {
 }
 
 int Pinyin(const Arguments& arguments, Streams& io) {
-  PrintLine(io.out, Pinyin::TextToPinyin(Web::FromUtf8(arguments.operands[0])));
+  PrintLine(io.out, Query::CityPinyin(Web::FromUtf8(arguments.operands[0])));
   return 0;
 }
 
@@ -216,7 +215,7 @@ Program MakeProgram() {
                .operands = "TEXT",
                .minOperands = 1,
                .maxOperands = 1,
-               .summary = "print the toneless pinyin of TEXT",
+               .summary = "print the toneless pinyin of TEXT, as a city's address has it",
                .run = Pinyin},
               {.name = "url",
                .operands = "CITY LINE",

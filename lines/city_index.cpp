@@ -21,29 +21,26 @@ std::vector<std::string> NamesOf(LineFile::Stops&& stops) {
   return names;
 }
 
-// The first line of the folder's .city, when it is a small regular file inside
-// the data folder (never a FIFO that would hang the reader, nor a link out).
-std::string CityName(const fs::path& cityFolder, std::string_view city,
-                     const fs::path& dataFolder) {
+}  // namespace
+
+std::optional<std::string> ReadCityName(const fs::path& cityFolder, const fs::path& dataFolder) {
   constexpr std::uintmax_t kMaxNameFileBytes = 4096;
   const fs::path nameFile = cityFolder / kCityNameFile;
   std::error_code error;
   if (!RegularFileInside(nameFile, dataFolder) ||
       fs::file_size(nameFile, error) > kMaxNameFileBytes)
-    return std::string(city);
+    return std::nullopt;
   std::ifstream file(nameFile, std::ios::binary);
   std::string name;
   if (std::getline(file, name) && !name.empty()) return WithoutControls(name);
-  return std::string(city);
+  return std::nullopt;
 }
-
-}  // namespace
 
 CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
                            const fs::path& dataFolder) {
   CityIndex index;
   index.city_ = city;
-  index.name_ = CityName(cityFolder, city, dataFolder);
+  index.name_ = ReadCityName(cityFolder, dataFolder).value_or(std::string(city));
   std::error_code error;
   // A plain file in a folder that lies inside the data folder lies inside it
   // too; only links need following.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,5 +62,11 @@ class CityIndex {
 
 // The file in a city's folder that holds the city's name as the user typed it.
 inline constexpr char kCityNameFile[] = ".city";
+
+// The first line of a city folder's .city, when it is a small regular file
+// inside the data folder (never a FIFO that would hang the reader, nor a link
+// out); nothing when there is none.
+std::optional<std::string> ReadCityName(const std::filesystem::path& cityFolder,
+                                        const std::filesystem::path& dataFolder);
 
 }  // namespace Lines

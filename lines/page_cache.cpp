@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 #include "lines/data_folders.h"
@@ -175,9 +176,13 @@ std::vector<CitySummary> PageCache::Cities() {
   }
   std::ranges::sort(names);
   names.erase(std::unique(names.begin(), names.end()), names.end());
+  // A city in two folders (an import under a pinyin of its own beside the
+  // sample lines, say) is listed once, under the first of its pinyins.
+  std::set<std::string> listed;
   std::vector<CitySummary> cities;
   for (const std::string& name : names)
-    if (const auto index = City(name); index != nullptr && !index->Lines().empty())
+    if (const auto index = City(name);
+        index != nullptr && !index->Lines().empty() && listed.insert(index->Name()).second)
       cities.push_back({name, index->Name(), index->Lines().size()});
   return cities;
 }

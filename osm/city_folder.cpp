@@ -1,5 +1,6 @@
 #include "osm/city_folder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -7,6 +8,9 @@
 #include "lines/line_file.h"
 #include "osm/folder_swap.h"
 #include "osm/on_every_core.h"
+#include "pinyin/pinyin.h"
+#include "query/text_trim.h"
+#include "web/text_codec.h"
 
 namespace Osm {
 
@@ -53,12 +57,58 @@ bool LinkCity(const fs::path& dataFolder, const std::string& alias, const std::s
   std::error_code error;
   const auto status = fs::symlink_status(link, error);
   if (fs::exists(status) && !fs::is_symlink(status)) return false;
+  // A link to another city's lines keeps leading there.
+  const auto other = CityIn(dataFolder, alias);
+  const auto city = CityIn(dataFolder, cityPinyin);
+  if (fs::is_symlink(status) && other && !(city && SameCity(*other, *city))) return false;
   // A new link beside it, renamed over it: the alias is never missing.
   const fs::path fresh = FolderBeside(link, "link");
   fs::remove(fresh, error);
   fs::create_directory_symlink(cityPinyin, fresh);
   fs::rename(fresh, link);
   return true;
+}
+
+bool SameCity(std::string_view a, std::string_view b) {
+  const auto key = [](std::string_view name) {
+    std::u16string text = Pinyin::Simplified(Query::TrimSpaces(Web::FromUtf8(name)));
+    if (text.size() > 2 && text.ends_with(u'市')) text.pop_back();
+    return text;
+  };
+  return key(a) == key(b);
+}
+
+std::optional<std::string> CityIn(const fs::path& dataFolder, const std::string& pinyin) {
+  return Lines::ReadCityName(dataFolder / pinyin, dataFolder);
+}
+
+std::vector<fs::path> RemoveCity(const fs::path& dataFolder, std::string_view city,
+                                 std::string_view keep) {
+  std::vector<fs::path> folders, links;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!Lines::IsCityName(name)) continue;
+    if (entry.is_symlink(error)) {
+      links.push_back(entry.path());
+    } else if (name != keep && entry.is_directory(error)) {
+      if (const auto held = CityIn(dataFolder, name); held && SameCity(*held, city))
+        folders.push_back(entry.path());
+    }
+  }
+  std::vector<fs::path> removed;
+  for (const fs::path& link : links)
+    if (std::ranges::find(folders, dataFolder / fs::read_symlink(link, error)) != folders.end() &&
+        fs::remove(link, error))
+      removed.push_back(link);
+  for (const fs::path& folder : folders) {
+    // Out of sight in one step, then removed: a reader never sees half a city.
+    const fs::path gone = FolderBeside(folder, "remove");
+    fs::rename(folder, gone);
+    fs::remove_all(gone);
+    removed.push_back(folder);
+  }
+  return removed;
 }
 
 }  // namespace Osm

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "osm/import_plan.h"
@@ -21,8 +23,23 @@ std::filesystem::path WriteCityFolder(const std::vector<PlannedLine>& lines,
 
 // Makes {dataFolder}/{alias} a link to the city's folder, so that a city
 // found under another pinyin is found under both. Returns false, changing
-// nothing, when something other than a link already has that name.
+// nothing, when a folder, or a link to another city's folder, already has
+// that name.
 bool LinkCity(const std::filesystem::path& dataFolder, const std::string& alias,
               const std::string& cityPinyin);
+
+// Whether two names a user typed are one city: the same characters, in
+// either script, with or without 市 after them (台北, 臺北, 台北市).
+bool SameCity(std::string_view a, std::string_view b);
+
+// The city whose lines {dataFolder}/{pinyin} holds (by its .city, through a
+// link too), if any.
+std::optional<std::string> CityIn(const std::filesystem::path& dataFolder,
+                                  const std::string& pinyin);
+
+// Removes the folders of `city` in the data folder, whatever pinyin they were
+// imported under, but `keep`, and the links to them; returns what it removed.
+std::vector<std::filesystem::path> RemoveCity(const std::filesystem::path& dataFolder,
+                                              std::string_view city, std::string_view keep = {});
 
 }  // namespace Osm

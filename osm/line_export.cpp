@@ -51,8 +51,8 @@ fs::path ExportTarget(const fs::path& out, const std::vector<fs::path>& dataFold
     const fs::path realData = fs::weakly_canonical(fs::absolute(data));
     const bool inData = Lines::Contains(realData, real);
     if (inData || Lines::Contains(real, realData))
-      throw ExportRefused(out.string() + (inData ? " is in" : " holds") +
-                          " the data folder " + data.string() +
+      throw ExportRefused(out.string() + (inData ? " is in" : " holds") + " the data folder " +
+                          data.string() +
                           ": the export replaces what its folder held; choose another");
   }
   return target;

@@ -31,6 +31,12 @@ std::string CityFolderName(const ImportRequest& request) {
 ImportReport ImportLines(const ImportRequest& request,
                          const std::function<void(double)>& progress) {
   const std::string pinyin = CityFolderName(request);
+  if (const auto other = CityIn(request.dataFolder, pinyin);
+      other && !request.replace && !SameCity(*other, request.city))
+    throw ImportError((request.dataFolder / pinyin).string() + " holds the lines of " + *other +
+                      ": import " + request.city +
+                      " under a pinyin of its own (--pinyin LETTERS), or take the folder over "
+                      "with --replace");
   Routes routes;
   try {
     routes = ReadRoutes(request.extract, progress);
@@ -43,6 +49,9 @@ ImportReport ImportLines(const ImportRequest& request,
                       request.extract.string());
   try {
     plan.report.cityFolder = WriteCityFolder(plan.lines, request.dataFolder, pinyin, request.city);
+    // Earlier imports of the city under another pinyin go: one city, one folder.
+    for (const auto& removed : RemoveCity(request.dataFolder, request.city, pinyin))
+      plan.report.notes.push_back("removed the city's earlier lines at " + removed.string());
     // Typing the city's name must find it too, when it romanises to another pinyin.
     const std::string typed = TypedCityPinyin(request);
     if (typed != pinyin && Lines::IsCityName(typed) && !LinkCity(request.dataFolder, typed, pinyin))

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "pinyin/pinyin.h"
+#include "pinyin/place_names.h"
 #include "query/text_trim.h"
 #include "upper_case.inc"
 
@@ -32,7 +32,7 @@ std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
 }
 
 std::u16string CityPinyin(std::u16string_view cityText) {
-  return Pinyin::TextToPinyin(TrimSpaces(cityText));
+  return Pinyin::PlaceToPinyin(TrimSpaces(cityText));
 }
 
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,

@@ -17,7 +17,8 @@ using Lines::VehicleKind;
 std::u16string ComposeQueryUrl(VehicleKind kind, std::u16string_view cityText,
                                std::u16string_view lineText, std::u16string_view base);
 
-// The city as addresses hold it: the romanisation of the trimmed text.
+// The city as addresses hold it: the trimmed text romanised as a place name
+// (Pinyin::PlaceToPinyin).
 std::u16string CityPinyin(std::u16string_view cityText);
 
 // The same address without the base, for a city already romanised: what the

@@ -13,6 +13,7 @@
 
 #include "command_line/command_line.h"
 #include "lines/data_folders.h"
+#include "osm/city_folder.h"
 #include "osm/line_export.h"
 #include "osm/line_import.h"
 #include "server/http_server.h"
@@ -30,6 +31,11 @@ const OptionSpec kData{
     .name = "--data",
     .valueName = "DIR",
     .help = "folder of line files (default: ~/.local/share/ridelon/site, then the sample lines)"};
+
+const OptionSpec kImportData{
+    .name = "--out",
+    .valueName = "DIR",
+    .help = "data folder of the imported lines (default: ~/.local/share/ridelon/site)"};
 
 // The folders a command reads lines from: --data, else the usual ones.
 std::vector<std::filesystem::path> DataFolders(const Arguments& arguments) {
@@ -65,7 +71,8 @@ int Import(const Arguments& arguments, Streams& io) {
       .extract = arguments.operands[0],
       .city = arguments.Required("--city"),
       .pinyin = arguments.Value("--pinyin"),
-      .dataFolder = arguments.Value("--out").value_or(Lines::UserDataFolder().string())};
+      .dataFolder = arguments.Value("--out").value_or(Lines::UserDataFolder().string()),
+      .replace = arguments.Has("--replace")};
   Osm::ImportReport report;
   try {
     ProgressLine progress("reading " + request.extract.string());
@@ -77,6 +84,21 @@ int Import(const Arguments& arguments, Streams& io) {
          << " trolleybus lines written to " << report.cityFolder.string() << '\n';
   for (const std::string& note : report.notes) io.out << "  " << note << '\n';
   io.out << "  stops without a name, left out: " << report.unnamedStops << '\n';
+  return 0;
+}
+
+int Remove(const Arguments& arguments, Streams& io) {
+  const std::string city = arguments.Required("--city");
+  const std::filesystem::path data =
+      arguments.Value("--out").value_or(Lines::UserDataFolder().string());
+  std::vector<std::filesystem::path> removed;
+  try {
+    removed = Osm::RemoveCity(data, city);
+  } catch (const std::filesystem::filesystem_error& error) {
+    throw UsageError(error.what());
+  }
+  if (removed.empty()) throw UsageError("no imported lines of " + city + " in " + data.string());
+  for (const auto& path : removed) io.out << "removed " << path.string() << '\n';
   return 0;
 }
 
@@ -170,10 +192,16 @@ const CommandLine::Program kProgram{
                       {.name = "--pinyin",
                        .valueName = "LETTERS",
                        .help = "the city's pinyin, when its name does not romanise"},
-                      {.name = "--out",
-                       .valueName = "DIR",
-                       .help = "data folder to write to (default: ~/.local/share/ridelon/site)"}},
+                      {.name = "--replace",
+                       .help = "take the city's folder over when it holds another city's lines"},
+                      kImportData},
           .run = Import},
+         {.name = "remove",
+          .summary = "remove an imported city's lines (its folder and the links to it)",
+          .options =
+              {{.name = "--city", .valueName = "NAME", .help = "the city, as imported (required)"},
+               kImportData},
+          .run = Remove},
          {.name = "export",
           .summary = "write the site's pages (lines, cities, stops; not transfers) as static "
                      "files, DIR/{address}/index.html, in place of what DIR held",

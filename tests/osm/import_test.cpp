@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "lines/line_file.h"
 #include "lines/page_cache.h"
+#include "osm/city_folder.h"
 #include "osm/import_plan.h"
 #include "osm/line_import.h"
 #include "osm/osm_routes.h"
@@ -211,7 +213,7 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   std::ofstream(data / "notes.osm") << "bus 1: west to east\n";
   refused({.extract = data / "notes.osm", .city = "北京"}, "cannot read");
   refused({.extract = data / "missing.osm", .city = "北京"}, "cannot read");
-  refused({.extract = kCityExtract, .city = "圳"}, "--pinyin");
+  refused({.extract = kCityExtract, .city = "★"}, "--pinyin");
   refused({.extract = kCityExtract, .city = "北京", .pinyin = "bei jing"}, "Latin letters");
   refused({.extract = WriteExtract(data, Route(41, "2/3", {1, 2})), .city = "北京"},
           "no bus or trolleybus routes");
@@ -284,34 +286,58 @@ TEST(ImportLines, GroupsRoutesAsRidersKnowTheLines) {
         << relation;
 }
 
-// A city imported under a pinyin of its own is found by that pinyin and by
-// typing its name; killed imports' folders go; a file in the city's place
-// is refused and kept.
-TEST(ImportLines, FindsTheCityBothWaysAndCleansUpAfterKilledImports) {
+// Two cities of one spelling never take each other's lines: the second is
+// refused, naming the first, until imported under a pinyin of its own (and
+// typing it finds the first still) or told to take the folder over. Either
+// script finds a city; killed imports' folders go; `remove` takes a city's
+// folders and links and nothing else; a file in the city's place is refused.
+TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   const fs::path data = Testing::ScratchFolder();
-  fs::create_directories(data / ".shenzhen.import-999999999" / "x");
-  fs::create_directories(data / ".shenzhen.import-1");  // init's: still running
-  Osm::ImportLines(
-      {.extract = kCityExtract, .city = " 深圳", .pinyin = "shenzhen", .dataFolder = data},
-      [](double) {});
-  const std::u16string typed =
-      Query::ComposeQueryUrl(Query::VehicleKind::Bus, u"深圳", u"k5", u"/");
-  EXPECT_EQ(typed, u"/shen/xianlu/K5lu/");
-  EXPECT_EQ(Answer(data, Web::ToUtf8(typed)).status, 200);
-  EXPECT_EQ(Answer(data, "/shenzhen/xianlu/K5lu/").status, 200);
-  EXPECT_FALSE(fs::exists(data / ".shenzhen.import-999999999"));
-  EXPECT_TRUE(fs::exists(data / ".shenzhen.import-1"));
+  const auto import = [&](const std::string& city, std::optional<std::string> pinyin = {},
+                          bool replace = false) {
+    return Osm::ImportLines({.extract = kCityExtract,
+                             .city = city,
+                             .pinyin = std::move(pinyin),
+                             .dataFolder = data,
+                             .replace = replace},
+                            [](double) {});
+  };
+  fs::create_directories(data / ".taizhou.import-999999999" / "x");
+  fs::create_directories(data / ".taizhou.import-1");  // init's: still running
+  import("泰州");
+  EXPECT_FALSE(fs::exists(data / ".taizhou.import-999999999"));
+  EXPECT_TRUE(fs::exists(data / ".taizhou.import-1"));
+  try {
+    import("台州");
+    ADD_FAILURE() << "台州 took 泰州's folder";
+  } catch (const Osm::ImportError& refused) {
+    EXPECT_NE(std::string(refused.what()).find("holds the lines of 泰州"), std::string::npos);
+    EXPECT_NE(std::string(refused.what()).find("--pinyin"), std::string::npos);
+  }
+  const auto second = import(" 台州", "taizhoutz");
+  EXPECT_EQ(ReadText(data / "taizhou" / ".city"), "泰州\n");  // typing 台州 still finds 泰州
+  EXPECT_FALSE(fs::is_symlink(data / "taizhou"));
+  EXPECT_NE(std::ranges::find(second.notes,
+                              "\" 台州\" romanises to \"taizhou\", which holds other lines: type "
+                              "taizhoutz to find these"),
+            second.notes.end());
+  EXPECT_EQ(Answer(data, "/taizhoutz/xianlu/K5lu/").status, 200);
+  import("臺北");
+  import("台北市");  // the same city: its lines replace the earlier ones
+  EXPECT_EQ(ReadText(data / "taibei" / ".city"), "台北市\n");
+  import("泰州市", {}, false);  // the same city again
+  import("台州", {}, true);     // taken over
+  EXPECT_EQ(ReadText(data / "taizhou" / ".city"), "台州\n");
+  EXPECT_FALSE(fs::exists(data / "taizhoutz"));  // 台州's earlier import, now in taizhou
 
-  // A real folder of another city keeps its name; the report says how to type it.
-  fs::create_directories(data / "su");
-  const auto report = Osm::ImportLines(
-      {.extract = kCityExtract, .city = "苏", .pinyin = "suzhou", .dataFolder = data},
-      [](double) {});
-  EXPECT_FALSE(fs::is_symlink(data / "su"));
-  EXPECT_NE(std::ranges::find(report.notes,
-                              "\"苏\" romanises to \"su\", which holds other lines: type suzhou "
-                              "to find these"),
-            report.notes.end());
+  // A link made for a city's typed name leads to it, and goes with it.
+  import("台州", "tz");
+  EXPECT_EQ(fs::read_symlink(data / "taizhou"), "tz");
+  EXPECT_EQ(Osm::RemoveCity(data, "臺州").size(), 2u);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(data / "taizhou")));
+  EXPECT_FALSE(fs::exists(data / "tz"));
+  EXPECT_TRUE(fs::exists(data / "taibei"));
+  EXPECT_TRUE(Osm::RemoveCity(data, "泰州").empty());
 
   std::ofstream(data / "qingdao") << "不是线路\n";
   EXPECT_THROW(Osm::ImportLines({.extract = kCityExtract, .city = "青岛", .dataFolder = data},

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
+
+#include "pinyin/place_names.h"
 
 namespace {
 
@@ -44,17 +48,30 @@ TEST(CodeToPinyin, BoundariesOfTheRanges) {
 }
 
 // The syllable of a code is the entry with the greatest start code not above
-// it: compare with a plain backward scan over every level-1 code.
+// it: compare with a plain backward scan over every level-1 code, and, as
+// text, over every character code page 936 writes there. A code whose trail
+// byte is below 0xA1 is no GB2312 character (臺 is C5 5F): it has none.
 TEST(CodeToPinyin, AgreesWithABackwardScanOnEveryLevel1Code) {
   const auto table = Pinyin::PinyinTable();
   ASSERT_EQ(table.size(), 396u);
+  std::map<std::int16_t, char16_t> characters;
+  for (char32_t unit = 0x4E00; unit <= 0x9FFF; ++unit)
+    characters[CharCode(static_cast<char16_t>(unit))] = static_cast<char16_t>(unit);
+  std::size_t checked = 0;
   for (int code = -20319; code <= -10247; ++code) {
     std::size_t i = table.size() - 1;
     while (table[i].startCode > code) --i;
     const std::string_view key = table[i].key;
-    ASSERT_EQ(CodeToPinyin(static_cast<std::int16_t>(code)), std::u16string(key.begin(), key.end()))
-        << code;
+    const std::u16string syllable =
+        (code & 0xFF) >= 0xA1 ? std::u16string(key.begin(), key.end()) : u"";
+    ASSERT_EQ(CodeToPinyin(static_cast<std::int16_t>(code)), syllable) << code;
+    if (const auto c = characters.find(static_cast<std::int16_t>(code));
+        c != characters.end() && !syllable.empty()) {
+      ASSERT_EQ(TextToPinyin(std::u16string(1, c->second)), syllable) << code;
+      ++checked;
+    }
   }
+  EXPECT_EQ(checked, 3755u);  // every level-1 character
 }
 
 TEST(TextToPinyin, RomanisesCityNames) {
@@ -64,7 +81,38 @@ TEST(TextToPinyin, RomanisesCityNames) {
   EXPECT_EQ(TextToPinyin(u"哈尔滨"), u"haerbin");
   EXPECT_EQ(TextToPinyin(u"重庆"), u"zhongqing");  // by GB2312 place, not by context
   EXPECT_EQ(TextToPinyin(u"西安"), u"xian");
-  EXPECT_EQ(TextToPinyin(u"深圳"), u"shen");  // 圳 is level 2
+  // Beyond level 1: Unihan's reading; a traditional character its simplified form's.
+  EXPECT_EQ(TextToPinyin(u"深圳"), u"shenzhen");
+  EXPECT_EQ(TextToPinyin(u"臺北"), u"taibei");
+  EXPECT_EQ(TextToPinyin(u"綠島"), u"lvdao");  // ü as v
+}
+
+// Real place names against their spellings: level-2 and traditional
+// characters, names that read otherwise than their characters, suffixes.
+TEST(PlaceToPinyin, SpellsPlacesAsTheyAreSpelled) {
+  const std::pair<std::u16string_view, std::u16string_view> places[] = {
+      {u"深圳", u"shenzhen"},    {u"东莞", u"dongguan"},
+      {u"漯河", u"luohe"},       {u"濮阳", u"puyang"},
+      {u"番禺", u"panyu"},       {u"泸州", u"luzhou"},
+      {u"亳州", u"bozhou"},      {u"儋州", u"danzhou"},
+      {u"衢州", u"quzhou"},      {u"臺北", u"taibei"},
+      {u"台北", u"taibei"},      {u"嘉義", u"jiayi"},
+      {u"花蓮", u"hualian"},     {u"宜蘭", u"yilan"},
+      {u"澳門", u"aomen"},       {u"香港特别行政区", u"xianggang"},
+      {u"重庆", u"chongqing"},   {u"重慶市", u"chongqing"},
+      {u"蚌埠", u"bengbu"},      {u"六安", u"luan"},
+      {u"乐亭", u"laoting"},     {u"蔚县", u"yuxian"},
+      {u"洪洞县", u"hongtong"},  {u"浚县", u"xunxian"},
+      {u"荥阳", u"xingyang"},    {u"涡阳", u"guoyang"},
+      {u"枞阳县", u"zongyang"},  {u"铅山", u"yanshan"},
+      {u"单县", u"shanxian"},    {u"莘县", u"shenxian"},
+      {u"东阿", u"donge"},       {u"黄陂区", u"huangpi"},
+      {u"六合", u"luhe"},        {u"济南市", u"jinan"},
+      {u"山东省", u"shandong"},  {u"苏州", u"suzhou"},
+      {u"恩施州", u"enshizhou"}, {u"市", u"shi"},
+      {u"Beijing", u"Beijing"}};
+  for (const auto& [name, spelling] : places)
+    EXPECT_EQ(Pinyin::PlaceToPinyin(name), spelling) << std::string(name.begin(), name.end());
 }
 
 TEST(TextToPinyin, CopiesAsciiAndDropsWhatItCannotRomanise) {

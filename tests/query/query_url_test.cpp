@@ -19,7 +19,7 @@ TEST(ComposeQueryUrl, BusAddresses) {
             B + u"jinan/xianlu/K 55lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"\u3000济南\u3000", u"\u3000K55 \u3000", B),
             B + u"jinan/xianlu/K55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1", B), B + u"shen/xianlu/旅游1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1", B), B + u"shenzhen/xianlu/旅游1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1", B), B + u"Jinan/xianlu/1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u"", B), B + u"/xianlu/lu/");
   // Full-width and accented letters upper-case too; ß (upper case only as

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace Pinyin {
+
+// The romanisation of a Chinese place name as the place is spelled: in either
+// script (a traditional character reads as its simplified form), with the
+// established spelling of the names whose readings differ from their
+// characters' usual ones (重庆 chongqing, 六安 luan), found with or without
+// the suffix a user may type (洪洞县, 重庆市); a trailing 市, 省 or 特别行政区
+// after a name of two characters or more is dropped (济南市 jinan). Anything
+// else is TextToPinyin's.
+std::u16string PlaceToPinyin(std::u16string_view name);
+
+}  // namespace Pinyin
