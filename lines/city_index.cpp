@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "lines/data_folders.h"
+#include "lines/display_form.h"
 #include "lines/line_file.h"
 
 namespace Lines {
@@ -77,6 +78,10 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
       for (std::uint32_t p = 0; p < directions[d].size(); ++p)
         index.visits_[directions[d][p]].push_back({l, d, p});
   }
+  index.folded_.reserve(index.visits_.size());
+  for (const auto& [stop, visits] : index.visits_)
+    index.folded_.emplace_back(WidthFolded(stop), &stop);
+  for (const auto& [folded, stop] : index.folded_) index.byFoldedName_.try_emplace(folded, stop);
   return index;
 }
 
@@ -94,11 +99,19 @@ std::vector<std::string> CityIndex::Stops() const {
   return stops;
 }
 
+const std::string* CityIndex::StopNamed(std::string_view typed) const {
+  if (const auto exact = visits_.find(std::string(typed)); exact != visits_.end())
+    return &exact->first;
+  const auto folded = byFoldedName_.find(WidthFolded(typed));
+  return folded != byFoldedName_.end() ? folded->second : nullptr;
+}
+
 std::vector<std::string> CityIndex::StopsContaining(std::string_view text) const {
   std::vector<std::string> stops;
-  if (text.empty()) return stops;
-  for (const auto& [stop, visits] : visits_)
-    if (stop.find(text) != std::string::npos) stops.push_back(stop);
+  const std::string folded = WidthFolded(text);
+  if (folded.empty()) return stops;
+  for (const auto& [name, stop] : folded_)
+    if (name.find(folded) != std::string::npos) stops.push_back(*stop);
   std::ranges::sort(stops);
   return stops;
 }

@@ -32,6 +32,12 @@ struct StopVisit {
 // guide's pages are built from. Built once per change of the city's folder.
 class CityIndex {
  public:
+  CityIndex() = default;
+  CityIndex(CityIndex&&) = default;
+  CityIndex& operator=(CityIndex&&) = default;
+  CityIndex(const CityIndex&) = delete;
+  CityIndex& operator=(const CityIndex&) = delete;
+
   // Reads every line file of `cityFolder` that resolves to a regular file
   // inside `dataFolder`; any other, or one that cannot be read, is left out
   // and named in Unreadable(). `city` is the city's pinyin.
@@ -47,7 +53,10 @@ class CityIndex {
 
   // Where lines stop at `stop`; empty when it is no stop of the city.
   const std::vector<StopVisit>& Visits(std::string_view stop) const;
-  // The stops whose names contain `text`, in name order.
+  // The stop a typed name means: the stop of that name, else one whose name
+  // it is in another width (地铁３号线 for 地铁3号线); null when none.
+  const std::string* StopNamed(std::string_view typed) const;
+  // The stops whose names contain `text`, in any width, in name order.
   std::vector<std::string> StopsContaining(std::string_view text) const;
   // Every stop name, in name order.
   std::vector<std::string> Stops() const;
@@ -58,6 +67,10 @@ class CityIndex {
   std::vector<CityLine> lines_;
   std::vector<std::string> unreadable_;
   std::unordered_map<std::string, std::vector<StopVisit>> visits_;
+  // Each stop's name width-folded, pointing into visits_'s keys (which a move
+  // keeps where they are; hence no copies).
+  std::vector<std::pair<std::string, const std::string*>> folded_;
+  std::unordered_map<std::string_view, const std::string*> byFoldedName_;  // into folded_
 };
 
 // The file in a city's folder that holds the city's name as the user typed it.

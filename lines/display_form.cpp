@@ -54,4 +54,21 @@ std::string DisplayForm(std::string_view name) {
   return out;
 }
 
+std::string WidthFolded(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (std::size_t i = 0; i < name.size();) {
+    const auto [length, c] = DecodeUtf8(name.substr(i));
+    if (c == kIdeographicSpace) {
+      out += ' ';
+    } else if (c >= 0xFF01 && c <= 0xFF5E) {
+      out += static_cast<char>(c - kFullWidthOffset);
+    } else {
+      out.append(name.substr(i, std::max<std::size_t>(length, 1)));
+    }
+    i += std::max<std::size_t>(length, 1);
+  }
+  return out;
+}
+
 }  // namespace Lines

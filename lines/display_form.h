@@ -14,4 +14,9 @@ namespace Lines {
 // is. No ASCII is left, so no name can forge the records' punctuation.
 std::string DisplayForm(std::string_view name);
 
+// A name with its full-width letters, digits and punctuation as ASCII and
+// ideographic spaces as spaces: what a name is compared by, so that a name
+// copied from a query's display form (地铁３号线) finds the stop (地铁3号线).
+std::string WidthFolded(std::string_view name);
+
 }  // namespace Lines

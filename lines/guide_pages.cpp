@@ -1,6 +1,7 @@
 #include "lines/guide_pages.h"
 
 #include <set>
+#include <string_view>
 #include <utility>
 
 #include "lines/transfers.h"
@@ -20,6 +21,16 @@ std::string List(const std::vector<std::string>& items) {
   return list + "</ol>\n";
 }
 
+// `items` without repeats, in their order: two ways or two directions that
+// read the same are one row to a rider.
+std::vector<std::string> Unique(std::vector<std::string> items) {
+  std::set<std::string> seen;
+  std::vector<std::string> unique;
+  for (std::string& item : items)
+    if (seen.insert(item).second) unique.push_back(std::move(item));
+  return unique;
+}
+
 // "K55 公交", linked to the line's page.
 std::string LineLink(const CityLine& line) {
   return NameLink(EncodePath(line.address), line.name.designation) + " " +
@@ -30,7 +41,7 @@ std::string LineLink(const CityLine& line) {
 std::string Suggestions(const CityIndex& city, const std::vector<std::string_view>& names) {
   std::string body;
   for (const std::string_view name : names) {
-    if (!city.Visits(name).empty()) continue;
+    if (city.StopNamed(name) != nullptr) continue;
     std::vector<std::string> links;
     for (const std::string& stop : city.StopsContaining(name))
       links.push_back(StopHtml(city.City(), stop));
@@ -78,43 +89,52 @@ Page CityLinesPage(const CityIndex& city) {
                    Navigation(city) + List(items))};
 }
 
-Page StopPage(const CityIndex& city, std::string_view stop) {
+Page StopPage(const CityIndex& city, std::string_view typed) {
+  const std::string* named = city.StopNamed(typed);
+  const std::string_view stop = named != nullptr ? std::string_view(*named) : typed;
   const std::string title = IsolatedText(city.Name()) + " " + IsolatedText(stop);
   const std::string heading = Bdi(city.Name()) + " " + Bdi(stop);
-  const auto& visits = city.Visits(stop);
-  if (visits.empty())
+  if (named == nullptr)
     return {404, HtmlPage("404 " + title, "404 " + heading,
                           Navigation(city) + Suggestions(city, {stop}))};
-  std::set<std::pair<std::uint32_t, std::uint32_t>> shown;  // a direction that stops twice: once
+  // Once each: a direction that stops twice, and directions of one line with
+  // the same ends (variants sharing a stretch).
   std::vector<std::string> items;
-  for (const StopVisit& visit : visits)
-    if (shown.insert({visit.line, visit.direction}).second)
-      items.push_back(LineLink(city.Lines()[visit.line]) + "：" +
-                      Ends(city.Lines()[visit.line].directions[visit.direction]));
-  return {200, HtmlPage(title, heading, Navigation(city) + List(items))};
+  for (const StopVisit& visit : city.Visits(*named))
+    items.push_back(LineLink(city.Lines()[visit.line]) + "：" +
+                    Ends(city.Lines()[visit.line].directions[visit.direction]));
+  return {200, HtmlPage(title, heading, Navigation(city) + List(Unique(std::move(items))))};
 }
 
-Page TransferPage(const CityIndex& city, std::string_view from, std::string_view to) {
+Page TransferPage(const CityIndex& city, std::string_view typedFrom, std::string_view typedTo) {
+  const std::string* fromStop = city.StopNamed(typedFrom);
+  const std::string* toStop = city.StopNamed(typedTo);
+  const std::string_view from = fromStop != nullptr ? std::string_view(*fromStop) : typedFrom;
+  const std::string_view to = toStop != nullptr ? std::string_view(*toStop) : typedTo;
   const std::string title =
       IsolatedText(city.Name()) + " " + IsolatedText(from) + " → " + IsolatedText(to);
   const std::string heading = Bdi(city.Name()) + " " + Bdi(from) + " → " + Bdi(to);
+  if (fromStop != nullptr && fromStop == toStop)
+    return {404, HtmlPage("404 " + title, "404 " + heading + "：起点和终点是同一个站点",
+                          Navigation(city))};
   std::vector<std::string> items;
-  for (const Way& way : FindWays(city, from, to)) {
-    std::string item = RideText(city, way.rides.front());
-    if (way.rides.size() == 2) {
-      const Ride& second = way.rides.back();
-      const std::string& change =
-          city.Lines()[second.line].directions[second.direction][second.from];
-      item += "；在" + StopHtml(city.City(), change) + "换乘 " + RideText(city, second) + "；共 " +
-              std::to_string(way.Stops()) + " 站";
+  if (fromStop != nullptr && toStop != nullptr)
+    for (const Way& way : FindWays(city, from, to)) {
+      std::string item = RideText(city, way.rides.front());
+      if (way.rides.size() == 2) {
+        const Ride& second = way.rides.back();
+        const std::string& change =
+            city.Lines()[second.line].directions[second.direction][second.from];
+        item += "；在" + StopHtml(city.City(), change) + "换乘 " + RideText(city, second) +
+                "；共 " + std::to_string(way.Stops()) + " 站";
+      }
+      items.push_back(std::move(item));
     }
-    items.push_back(std::move(item));
-  }
   if (items.empty())
     return {404, HtmlPage("404 " + title, "404 " + heading,
                           Navigation(city) + Suggestions(city, {from, to}) +
                               "<p>一次换乘以内没有到达的线路。</p>\n")};
-  return {200, HtmlPage(title, heading, Navigation(city) + List(items))};
+  return {200, HtmlPage(title, heading, Navigation(city) + List(Unique(std::move(items))))};
 }
 
 }  // namespace Lines

@@ -24,10 +24,24 @@ std::u16string UpperCase(std::u16string text) {
 
 }  // namespace
 
+namespace {
+
+// The line as riders write it, as the site files it: letters and digits an
+// input method typed in full width as ASCII (Ｋ５５ is K55), and a trailing
+// 路 dropped (B1路 is B1, which the address follows with "lu").
+std::u16string LineDesignation(std::u16string text) {
+  for (char16_t& unit : text)
+    if (unit >= u'\uFF01' && unit <= u'\uFF5E') unit = static_cast<char16_t>(unit - 0xFEE0);
+  if (text.size() > 1 && text.ends_with(u'路')) text.pop_back();
+  return UpperCase(std::move(text));
+}
+
+}  // namespace
+
 std::u16string LinePath(VehicleKind kind, std::u16string_view cityPinyin,
                         std::u16string_view lineText) {
   const std::u16string line =
-      UpperCase(kind == VehicleKind::Bus ? TrimSpaces(lineText) : std::u16string(lineText));
+      LineDesignation(kind == VehicleKind::Bus ? TrimSpaces(lineText) : std::u16string(lineText));
   return Lines::LinePath<char16_t>(kind, cityPinyin, line);
 }
 

@@ -10,7 +10,8 @@ namespace Query {
 using Lines::VehicleKind;
 
 // The address of a line's page: the base, then the line's path
-// (Lines::LinePath) for the city's pinyin and the upper-cased line. The city
+// (Lines::LinePath) for the city's pinyin and the upper-cased line, its
+// full-width letters and digits as ASCII and a trailing 路 dropped. The city
 // is trimmed for both kinds, the line only for buses: trolleybus lines keep
 // their spaces. Nothing is escaped here; the fetch puts the address on the
 // wire.

@@ -234,6 +234,23 @@ TEST_F(GuideTest, SetsEveryNameApartFromTheTextAroundIt) {
             std::string::npos);
 }
 
+// Names as a query shows them (full width) find the stops; two variants
+// that read the same are one row; a trip from a stop to itself is none.
+TEST_F(GuideTest, FindsStopsInEitherWidthAndRepeatsNoRow) {
+  Write("ceshi/9lu.txt", "地铁3号线 A口\n甲\n> 区间车\n地铁3号线 A口\n甲\n");
+  EXPECT_EQ(Items(Lines::StopPath("ceshi", "地铁３号线　Ａ口")),
+            std::vector<std::string>{"9 公交：地铁3号线 A口 → 甲"});
+  EXPECT_EQ(Items(Lines::TransferPath("ceshi", "地铁３号线　Ａ口", "甲")),
+            (std::vector<std::string>{"9 公交：地铁3号线 A口 → 甲，1 站"}));
+  const Lines::Page missing = Answer(Lines::StopPath("ceshi", "３号"));
+  EXPECT_EQ(missing.status, 404);
+  EXPECT_EQ(Query::ReadGuidePage(missing.html).items, std::vector<std::string>{"地铁3号线 A口"});
+  const Lines::Page itself = Answer(Lines::TransferPath("ceshi", "甲", "甲"));
+  EXPECT_EQ(itself.status, 404);
+  EXPECT_TRUE(Query::ReadGuidePage(itself.html).items.empty());
+  EXPECT_NE(Query::ReadGuidePage(itself.html).heading.find("同一个站点"), std::string::npos);
+}
+
 // The transfer page names where to change; 404 when nothing goes there.
 TEST_F(GuideTest, ShowsWaysWithWhereToChange) {
   EXPECT_EQ(

@@ -19,13 +19,20 @@ TEST(ComposeQueryUrl, BusAddresses) {
             B + u"jinan/xianlu/K 55lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"\u3000济南\u3000", u"\u3000K55 \u3000", B),
             B + u"jinan/xianlu/K55lu/");
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1", B), B + u"shenzhen/xianlu/旅游1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"深圳", u"旅游1", B),
+            B + u"shenzhen/xianlu/旅游1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"Jinan", u"1", B), B + u"Jinan/xianlu/1lu/");
   EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"", u"", B), B + u"/xianlu/lu/");
-  // Full-width and accented letters upper-case too; ß (upper case only as
-  // two letters), symbols and Chinese stay.
-  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#éß路", B),
-            B + u"jinan/xianlu/Ｋ5Z#Éß路lu/");
+  // Accented letters upper-case too; ß (upper case only as two letters),
+  // symbols and Chinese stay. Full-width letters and digits, as an input
+  // method types them, are ASCII; a trailing 路 is what the address adds.
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"ｋ5z#éß路口", B),
+            B + u"jinan/xianlu/K5Z#Éß路口lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"Ｋ５５", B), B + u"jinan/xianlu/K55lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u" B1路 ", B), B + u"jinan/xianlu/B1lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Bus, u"济南", u"路", B), B + u"jinan/xianlu/路lu/");
+  EXPECT_EQ(ComposeQueryUrl(VehicleKind::Trolleybus, u"北京", u"１０３路", B),
+            B + u"beijing/xianlu/103ludianche/");
 }
 
 TEST(ComposeQueryUrl, TrolleybusLinesKeepTheirSpaces) {
