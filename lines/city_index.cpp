@@ -58,7 +58,7 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
     }
     try {
       LineFile file = ReadLineFile(entry.path());
-      CityLine line{*name,
+      CityLine line{{name->kind, file.ref.empty() ? name->designation : file.ref},  // as mapped
                     file.title.empty() ? name->designation : file.title,
                     *LineAddress(fs::path(city) / fileName),
                     {NamesOf(std::move(file.stops))}};

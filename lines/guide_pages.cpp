@@ -33,7 +33,10 @@ std::vector<std::string> Unique(std::vector<std::string> items) {
 
 // "K55 公交", linked to the line's page.
 std::string LineLink(const CityLine& line) {
-  return NameLink(EncodePath(line.address), line.name.designation) + " " +
+  // A ref with spaces in corner brackets, so that it reads as one item.
+  const std::string& ref = line.name.designation;
+  const bool spaced = ref.find(' ') != std::string::npos;
+  return NameLink(EncodePath(line.address), spaced ? "「" + ref + "」" : ref) + " " +
          std::string(KindName(line.name.kind));
 }
 

@@ -10,6 +10,7 @@ namespace {
 constexpr char kComment = '#';
 constexpr char kEscape = '\\';
 constexpr char kDirection = '>';
+constexpr std::string_view kRef = "ref: ";
 
 void AppendStops(std::string& text, const LineFile::Stops& stops) {
   for (const LineFile::Stop& stop : stops) {
@@ -51,8 +52,13 @@ LineFile ParseLineFile(std::string_view text) {
     if (row.ends_with('\r')) row.remove_suffix(1);
     if (row.empty()) continue;
     if (row[0] == kComment) {
-      const auto title = row.find_first_not_of("# ");
-      if (line.title.empty() && title != row.npos) line.title = WithoutControls(row.substr(title));
+      const auto text = row.find_first_not_of("# ");
+      if (text == row.npos) continue;
+      const std::string_view comment = row.substr(text);
+      if (line.title.empty())
+        line.title = WithoutControls(comment);
+      else if (comment.starts_with(kRef) && line.ref.empty())
+        line.ref = WithoutControls(comment.substr(kRef.size()));
       continue;
     }
     if (row[0] == kDirection) {
@@ -73,6 +79,8 @@ LineFile ParseLineFile(std::string_view text) {
 std::string LineFileText(const LineFile& line, const std::vector<std::string>& comments) {
   std::string text;
   text.append("# ").append(WithoutControls(line.title)).append("\n");
+  if (!line.ref.empty())
+    text.append("# ").append(kRef).append(WithoutControls(line.ref)).append("\n");
   for (const std::string& comment : comments)
     text.append("# ").append(WithoutControls(comment)).append("\n");
   AppendStops(text, line.stops);

@@ -27,6 +27,9 @@ struct LineFile {
   std::string title;
   Stops stops;  // the first direction, which a page's records carry
   std::vector<Direction> moreDirections{};
+  // The line's ref as the data has it ("Daxing Airport"), from a comment
+  // "# ref: …" after the title; the file name holds it upper-cased.
+  std::string ref{};
 };
 
 // Line files larger than this are refused: a line has tens of stops, not

@@ -58,7 +58,7 @@ Lines::LineFile::Stops StopsOf(const Route& route) {
 // every other variant (the other direction, usually) as a direction of its own.
 std::string LineFileOf(const std::vector<const Route*>& routes) {
   const Route& page = *routes.front();
-  Lines::LineFile line{page.name.empty() ? page.ref : page.name, StopsOf(page)};
+  Lines::LineFile line{page.name.empty() ? page.ref : page.name, StopsOf(page), {}, page.ref};
   for (std::size_t i = 1; i < routes.size(); ++i)
     line.moreDirections.push_back(
         {"relation " + std::to_string(routes[i]->id) + " (" + routes[i]->name + ")",
@@ -118,6 +118,7 @@ ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin) {
   std::map<std::pair<bool, std::string_view>, std::vector<const Route*>> byRef;
   for (const Route& route : routes.routes) {
     report.unnamedStops += route.unnamedStops;
+    report.outsideStops += route.outsideStops;
     byRef[{route.trolleybus, route.ref}].push_back(&route);
   }
   const std::u16string city = Web::FromUtf8(cityPinyin);

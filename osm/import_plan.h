@@ -13,6 +13,7 @@ struct ImportReport {
   std::size_t busLines = 0;
   std::size_t trolleybusLines = 0;
   std::size_t unnamedStops = 0;
+  std::size_t outsideStops = 0;
   std::vector<std::string> notes;  // relations skipped, refs shared, one line each
 };
 

@@ -61,7 +61,7 @@ struct MemberFacts {
 };
 
 // The nodes (or the ways) routes name, each with a slot for its facts,
-// filled when it comes with tags. It holds nothing the routes do not name.
+// filled when it comes. It holds nothing the routes do not name.
 class WantedMembers {
  public:
   // The same id always gets the same slot.
@@ -77,7 +77,7 @@ class WantedMembers {
                               IsTaggedStop(object.tags())};
   }
 
-  // Null for a member that never came: untagged, or outside the extract.
+  // Null for a member that never came: outside the extract.
   const MemberFacts* Find(std::size_t slot) const {
     return facts_[slot] ? &*facts_[slot] : nullptr;
   }
@@ -96,8 +96,7 @@ class RouteCollector {
     if (tags.has_tag("type", "route_master")) {
       for (const auto& member : relation.members())
         if (member.type() == osmium::item_type::relation)
-          masters_[member.ref()] = {relation.id(), tags.get_value_by_key("name", ""),
-                                    tags.get_value_by_key("ref", "")};
+          masters_[member.ref()] = {relation.id(), NameOf(tags), tags.get_value_by_key("ref", "")};
       return;
     }
     if (!IsBusOrTrolleybusRoute(tags)) return;
@@ -106,7 +105,7 @@ class RouteCollector {
     route.osm.id = relation.id();
     route.osm.trolleybus = tags.has_tag("route", "trolleybus");
     route.osm.ref = tags.get_value_by_key("ref", "");
-    route.osm.name = tags.get_value_by_key("name", "");
+    route.osm.name = NameOf(tags);
     route.byRoles = std::ranges::any_of(
         relation.members(), [](const auto& member) { return IsStopRole(member.role()); });
     for (const auto& member : relation.members()) {
@@ -121,9 +120,9 @@ class RouteCollector {
     }
   }
 
-  // An untagged node or way has no name, so it is never a stop to show.
+  // Untagged members come too: a stop without a name is told apart from one
+  // outside the extract.
   void Member(const osmium::OSMObject& object) {
-    if (object.tags().empty()) return;
     (object.type() == osmium::item_type::node ? nodes_ : ways_).Offer(object);
   }
 
@@ -149,11 +148,16 @@ class RouteCollector {
 
   Route Complete(Collected route) const {
     Route& osm = route.osm;
-    // Riders know a line by its route master's ref: "C.A.M. 6" under "6" is line 6.
+    // Riders know a line by its route master's ref: "C.A.M. 6" under "6" is
+    // line 6. A branch, whose ref is the master's with more after it (232副
+    // under 232), is a line of its own.
     if (const auto master = masters_.find(osm.id); master != masters_.end()) {
       osm.masterId = master->second.id;
-      if (!master->second.name.empty()) osm.name = master->second.name;
-      if (!master->second.ref.empty()) osm.ref = master->second.ref;
+      const std::string& masterRef = master->second.ref;
+      const bool branch =
+          osm.ref.size() > masterRef.size() && osm.ref.starts_with(masterRef) && !masterRef.empty();
+      if (!branch && !master->second.name.empty()) osm.name = master->second.name;
+      if (!branch && !masterRef.empty()) osm.ref = masterRef;
     }
     // Control characters become spaces: no name can reach a terminal, a file
     // name or a page with them.
@@ -161,8 +165,9 @@ class RouteCollector {
     osm.name = Lines::WithoutControls(osm.name);
     for (const auto& [members, slot] : route.members) {
       const MemberFacts* facts = members ? members->Find(slot) : nullptr;
-      // A stop by role that never came had no tags, or lies outside the extract.
-      if (facts == nullptr && route.byRoles) ++osm.unnamedStops;
+      // A stop by role that never came lies outside the extract (cut at its
+      // border); an area (a relation) is not read, so it counts as unnamed.
+      if (facts == nullptr && route.byRoles) ++(members ? osm.outsideStops : osm.unnamedStops);
       if (facts == nullptr || (!route.byRoles && !facts->taggedStop)) continue;
       if (facts->name.empty()) {
         ++osm.unnamedStops;

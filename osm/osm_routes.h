@@ -19,10 +19,11 @@ struct Route {
   std::int64_t id = 0;
   bool trolleybus = false;
   std::string ref{};          // the route master's when it has one, else the route's
-  std::string name{};         // of the route master when there is one, else the route's
+  std::string name{};         // name:zh-Hans, name:zh or name: the route master's, else the route's
   std::int64_t masterId = 0;  // the route_master relation grouping it; 0: none
   std::vector<Stop> stops{};  // in member order, without stops that have no name
-  std::size_t unnamedStops = 0;
+  std::size_t unnamedStops = 0;  // stops in the extract without a name
+  std::size_t outsideStops = 0;  // stops by role that the extract does not hold
 };
 
 struct Routes {

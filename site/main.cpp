@@ -84,6 +84,7 @@ int Import(const Arguments& arguments, Streams& io) {
          << " trolleybus lines written to " << report.cityFolder.string() << '\n';
   for (const std::string& note : report.notes) io.out << "  " << note << '\n';
   io.out << "  stops without a name, left out: " << report.unnamedStops << '\n';
+  io.out << "  stops outside the extract, left out: " << report.outsideStops << '\n';
   return 0;
 }
 

@@ -162,8 +162,15 @@ TEST(ExportPages, ReportsCitiesThatVanishMidExport) {
   remover.join();
   for (const std::string& problem : report.problems)
     EXPECT_TRUE(problem.starts_with("cannot")) << problem;
+  // A folder listed while others go may be skipped (readdir promises nothing
+  // then), but every city written is written whole.
+  int written = 0;
   for (int i = 1; i < kCities; i += 2)
-    EXPECT_TRUE(fs::exists(out / cityName(i) / "xianlu" / "0lu" / "index.html")) << cityName(i);
+    if (fs::exists(out / cityName(i))) {
+      ++written;
+      EXPECT_TRUE(fs::exists(out / cityName(i) / "xianlu" / "39lu" / "index.html")) << cityName(i);
+    }
+  EXPECT_GE(written, kCities / 4);
   EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 2);
 }
 

@@ -14,6 +14,7 @@
 #include "osm/import_plan.h"
 #include "osm/line_import.h"
 #include "osm/osm_routes.h"
+#include "query/guide_query.h"
 #include "query/query_url.h"
 #include "query/station_list.h"
 #include "tests/support/scratch_folder.h"
@@ -95,14 +96,16 @@ TEST(OsmRoutes, ReadsStopsByRoleAndByTagWithTheirNames) {
   EXPECT_EQ(trolleybus->masterId, 0);
 }
 
-// A stop by role that never came in the extract counts as one without a name;
-// a member without the role is no stop, come or not.
+// A stop by role that never came in the extract is counted apart from one
+// that came without a name; a member without the role is no stop, come or not.
 TEST(OsmRoutes, CountsStopsByRoleThatNeverCame) {
   const fs::path folder = Testing::ScratchFolder();
   const Osm::Routes routes = Osm::ReadRoutes(
       WriteExtract(folder,
+                   "<node id='12' lat='39.9' lon='116.1' version='1'/>\n"
                    "<relation id='40' version='1'><member type='node' ref='1' role='platform'/>"
                    "<member type='node' ref='99' role='stop'/>"
+                   "<member type='node' ref='12' role='stop'/>"
                    "<member type='way' ref='98' role='platform'/>"
                    "<member type='node' ref='97' role=''/>"
                    "<tag k='type' v='route'/><tag k='route' v='bus'/><tag k='ref' v='9'/>"
@@ -110,7 +113,8 @@ TEST(OsmRoutes, CountsStopsByRoleThatNeverCame) {
       [](double) {});
   ASSERT_EQ(routes.routes.size(), 1u);
   EXPECT_EQ(StopNames(routes.routes[0]), Names{"站1"});
-  EXPECT_EQ(routes.routes[0].unnamedStops, 2u);
+  EXPECT_EQ(routes.routes[0].unnamedStops, 1u);  // node 12, untagged
+  EXPECT_EQ(routes.routes[0].outsideStops, 2u);  // node 99 and way 98
 }
 
 Osm::Route Variant(std::int64_t id, std::size_t stops, std::int64_t master = 0) {
@@ -378,6 +382,43 @@ TEST(ImportLines, WritesNoControlCharacterAndNoLineTheSiteWouldRefuse) {
             report.notes.end());
   for (const auto& entry : fs::directory_iterator(data / "beijing"))
     EXPECT_EQ(entry.path().filename().string().find("\xc2\x9b"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+std::string Master(int id, const std::string& ref, const std::vector<int>& routes) {
+  std::string xml = "<relation id='" + std::to_string(id) + "' version='1'>";
+  for (const int route : routes)
+    xml += "<member type='relation' ref='" + std::to_string(route) + "' role=''/>";
+  return xml + "<tag k='type' v='route_master'/><tag k='ref' v='" + ref + "'/></relation>\n";
+}
+
+// Lines as riders name them: a branch (232副 under 232) is a line of its
+// own, an operator's prefix (C.A.M. 6 under 6) a direction of the master's;
+// titles by language as stop names are; refs shown as mapped.
+TEST(ImportLines, NamesLinesAsRidersDo) {
+  const fs::path folder = Testing::ScratchFolder();
+  std::string titled = Route(53, "Daxing Airport", {5, 6});
+  titled.insert(titled.find("</relation>"),
+                "<tag k='name' v='Subway Line 2'/><tag k='name:zh' v='北京地铁2号线'/>");
+  const fs::path extract =
+      WriteExtract(folder, Route(50, "232", {1, 2}) + Route(51, "232副", {1, 3}) +
+                               Route(52, "C.A.M. 6", {4, 5}) + Route(54, "6", {5, 4}) + titled +
+                               Master(60, "232", {50, 51}) + Master(61, "6", {52, 54}));
+  const fs::path data = folder / "data";
+  const auto report =
+      Osm::ImportLines({.extract = extract, .city = "北京", .dataFolder = data}, [](double) {});
+  EXPECT_EQ(report.busLines, 4u);  // 232, 232副, 6, Daxing Airport
+  EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "232副lu.txt").stops[1].name, "站3");
+  EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "6lu.txt").moreDirections.size(), 1u);
+  const Lines::LineFile airport = Lines::ReadLineFile(data / "beijing" / "DAXING AIRPORTlu.txt");
+  EXPECT_EQ(airport.title, "北京地铁2号线");
+  EXPECT_EQ(airport.ref, "Daxing Airport");
+  EXPECT_EQ(Query::ReadGuidePage(Answer(data, "/beijing/xianlu/").html).items,
+            (Names{"232 公交：站1 → 站2", "232副 公交：站1 → 站3", "6 公交：站4 → 站5",
+                   "「Daxing Airport」 公交：站5 → 站6"}));
 }
 
 }  // namespace
