@@ -16,7 +16,8 @@ std::u16string Level1Text() {
   std::u16string text;
   for (char32_t unit = 0; unit < 0x10000; ++unit) {
     const auto code = Pinyin::CharCode(static_cast<char16_t>(unit));
-    if (code >= Pinyin::kFirstLevel1 && code <= Pinyin::kLastLevel1)
+    // GB2312's rows: trail bytes from 0xA1 (below are GBK's extensions).
+    if (code >= Pinyin::kFirstLevel1 && code <= Pinyin::kLastLevel1 && (code & 0xFF) >= 0xA1)
       text += static_cast<char16_t>(unit);
   }
   return text;

@@ -329,6 +329,9 @@ TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   import("臺北");
   import("台北市");  // the same city: its lines replace the earlier ones
   EXPECT_EQ(ReadText(data / "taibei" / ".city"), "台北市\n");
+  fs::copy(data / "taibei", data / "tb", fs::copy_options::recursive);  // by hand
+  const std::string cities = Answer(data, "/").html;
+  EXPECT_EQ(cities.find("台北市"), cities.rfind("台北市"));  // listed once
   import("泰州市", {}, false);  // the same city again
   import("台州", {}, true);     // taken over
   EXPECT_EQ(ReadText(data / "taizhou" / ".city"), "台州\n");
