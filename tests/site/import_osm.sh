@@ -41,5 +41,27 @@ err=$("$site" import "$work/truncated.osm.pbf" --city 北京 2>&1 >/dev/null) ||
 expect_stops 北京 1 "西站——中街——东站"
 [ "$(ls -A "$work/ridelon/site")" = beijing ] || fail "left beside the lines: $(ls -A "$work/ridelon/site")"
 
+
+# Two cities of one spelling, as the README says to import them; a full-width
+# line as an input method types it; then the second city removed.
+status=0
+err=$("$site" import "$work/city.osm.pbf" --city 北京市 2>&1 >/dev/null) || status=$?
+[ "$status" = 0 ] || fail "北京市 is 北京 again: status $status, $err"
+cp "$extract" "$work/other.osm"
+"$site" import "$work/other.osm" --city 泰州 >/dev/null || fail "import 泰州"
+status=0
+err=$("$site" import "$work/other.osm" --city 台州 2>&1 >/dev/null) || status=$?
+[ "$status" = 2 ] && grep -qF "泰州" <<<"$err" || fail "台州 over 泰州: status $status, $err"
+"$site" import "$work/other.osm" --city 台州 --pinyin taizhouzj >/dev/null || fail "台州 --pinyin"
+expect_stops 台州 Ｋ５５ "not found"
+expect_stops taizhouzj Ｋ５ "南门——北门"
+expect_stops 泰州 K5路 "南门——北门"
+"$site" remove --city 臺州 >/dev/null || fail "remove 台州"
+expect_stops taizhouzj K5 "not found"
+expect_stops 泰州 K5 "南门——北门"
+status=0
+"$site" remove --city 台州 >/dev/null 2>&1 || status=$?
+[ "$status" = 2 ] || fail "removing 台州 twice: status $status"
+
 [ "$failures" = 0 ] && echo "imports from PBF and bzip2 hold up as the window shows them"
 exit "$failures"
