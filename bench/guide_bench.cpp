@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
+#include "front/guide_pages.h"
+#include "front/page_cache.h"
 #include "lines/city_index.h"
-#include "lines/guide_pages.h"
 #include "lines/line_address.h"
 #include "lines/line_file.h"
-#include "lines/page_cache.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void BuildIndex(benchmark::State& state, const std::string& city) {
 
 // Pages on a site that has answered them before, as a running site has.
 void Answer(benchmark::State& state, const std::vector<std::string>& paths) {
-  Lines::PageCache site({DataFolder()}, [](std::string_view) {});
+  Front::PageCache site({DataFolder()}, [](std::string_view) {});
   for (const std::string& path : paths) site.Answer(path);
   std::size_t next = 0;
   for (auto _ : state) benchmark::DoNotOptimize(site.Answer(paths[next++ % paths.size()]));
@@ -98,7 +98,7 @@ void ColdTransferPage(benchmark::State& state, const std::string& city, int stop
   std::uniform_int_distribution<int> stop(1, stops);
   for (auto _ : state)
     benchmark::DoNotOptimize(
-        Lines::TransferPage(index, StopName(stop(random)), StopName(stop(random))));
+        Front::TransferPage(index, StopName(stop(random)), StopName(stop(random))));
 }
 
 // What a transfer cannot do without: every stop of every direction through
@@ -142,7 +142,7 @@ double ResidentMiB() {
 // What a site holds for the big city: its index, then every line page, then
 // as many stop pages as it keeps.
 void PrintMemory() {
-  Lines::PageCache site({DataFolder()}, [](std::string_view) {});
+  Front::PageCache site({DataFolder()}, [](std::string_view) {});
   const double start = ResidentMiB();
   const auto index = site.City("big");
   const double indexed = ResidentMiB();
@@ -154,7 +154,7 @@ void PrintMemory() {
       "memory of the big city: index %.1f MiB, its 2,000 line pages %.1f MiB, "
       "%zu stop pages (at most %zu MiB kept) %.1f MiB\n",
       indexed - start, lines - indexed, index->Stops().size(),
-      Lines::PageCache::kMaxGuideBytes >> 20, ResidentMiB() - lines);
+      Front::PageCache::kMaxGuideBytes >> 20, ResidentMiB() - lines);
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 // order, kept by the same double-byte filter, so that a name all of whose
 // display form code page 936 writes with two bytes comes back whole; nothing
 // in a name or a location can end the records early, add to them or show.
+#include "front/line_page.h"
 #include "fuzz/fuzz_input.h"
 #include "lines/display_form.h"
 #include "lines/line_file.h"
-#include "lines/line_page.h"
 #include "pinyin/char_code.h"
 #include "query/station_list.h"
 #include "web/text_codec.h"
@@ -32,7 +32,8 @@ Query::StationList Expected(const Lines::LineFile& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Lines::LineFile line = Lines::ParseLineFile({reinterpret_cast<const char*>(data), size});
-  const Query::StationList list = Query::ExtractStationList(Web::FromUtf8(Lines::LinePage(line, "jinan")));
+  const Query::StationList list =
+      Query::ExtractStationList(Web::FromUtf8(Front::LinePage(line, "jinan")));
   Fuzz::Require(list == Expected(line));
   return 0;
 }

@@ -5,9 +5,9 @@
 #include <set>
 #include <stdexcept>
 
+#include "front/page_cache.h"
 #include "lines/data_folders.h"
 #include "lines/line_address.h"
-#include "lines/page_cache.h"
 #include "osm/folder_swap.h"
 
 namespace Osm {
@@ -68,14 +68,14 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
     throw std::runtime_error(out.string() + " is a file, not a folder");
   RemoveLeftoversBeside(target, "export");
   const fs::path fresh = FolderBeside(target, "export");
-  Lines::PageCache pages(dataFolders, [](std::string_view line) { std::cerr << line << '\n'; });
+  Front::PageCache pages(dataFolders, [](std::string_view line) { std::cerr << line << '\n'; });
   try {
     fs::remove_all(fresh);
     fs::create_directories(fresh);
     // A static server decodes the address once and maps it to a file: write
     // the page where it will look.
     const auto write = [&](const std::string& address) {
-      const Lines::Page page = pages.Answer(address);
+      const Front::Page page = pages.Answer(address);
       if (page.status != 200) {
         report.problems.push_back("cannot export " + Lines::PercentDecode(address) +
                                   ": the site answers " + std::to_string(page.status));

@@ -2,16 +2,16 @@
 
 #include <memory>
 
-#include "lines/page_cache.h"
+#include "front/page_cache.h"
 
 namespace Server {
 
 HandlerFactory ServeLinePages(std::vector<std::filesystem::path> dataFolders, AccessLog& log) {
   return [dataFolders = std::move(dataFolders), &log]() -> RequestHandler {
-    auto cache = std::make_shared<Lines::PageCache>(
+    auto cache = std::make_shared<Front::PageCache>(
         dataFolders, [&log](std::string_view line) { log.Write(EscapeForLog(line)); });
     return [cache](std::string_view path) {
-      Lines::Page page = cache->Answer(path);
+      Front::Page page = cache->Answer(path);
       return Response{page.status, std::move(page.html)};
     };
   };

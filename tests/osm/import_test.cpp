@@ -8,8 +8,8 @@
 #include <optional>
 #include <sstream>
 
+#include "front/page_cache.h"
 #include "lines/line_file.h"
-#include "lines/page_cache.h"
 #include "osm/city_folder.h"
 #include "osm/import_plan.h"
 #include "osm/line_import.h"
@@ -68,8 +68,8 @@ std::string ReadText(const fs::path& file) {
 
 using Names = std::vector<std::string>;
 
-Lines::Page Answer(const fs::path& data, std::string_view path) {
-  return Lines::PageCache({data}, [](std::string_view) {}).Answer(path);
+Front::Page Answer(const fs::path& data, std::string_view path) {
+  return Front::PageCache({data}, [](std::string_view) {}).Answer(path);
 }
 
 // Stops by role and by tag, names by language, a stop position and platform
@@ -332,8 +332,8 @@ TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   fs::copy(data / "taibei", data / "tb", fs::copy_options::recursive);  // by hand
   const std::string cities = Answer(data, "/").html;
   EXPECT_EQ(cities.find("台北市"), cities.rfind("台北市"));  // listed once
-  import("泰州市", {}, false);  // the same city again
-  import("台州", {}, true);     // taken over
+  import("泰州市", {}, false);                               // the same city again
+  import("台州", {}, true);                                  // taken over
   EXPECT_EQ(ReadText(data / "taizhou" / ".city"), "台州\n");
   EXPECT_FALSE(fs::exists(data / "taizhoutz"));  // 台州's earlier import, now in taizhou
 

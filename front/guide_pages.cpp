@@ -1,4 +1,4 @@
-#include "lines/guide_pages.h"
+#include "front/guide_pages.h"
 
 #include <set>
 #include <string_view>
@@ -6,12 +6,12 @@
 
 #include "lines/transfers.h"
 
-namespace Lines {
+namespace Front {
 
 namespace {
 
 std::string Navigation(const CityIndex& city) {
-  return "<p>" + Link("/", "城市") + " · <a href=\"" + CityLinesPath(city.City()) + "\">" +
+  return "<p>" + Link("/", "城市") + " · <a href=\"" + Lines::CityLinesPath(city.City()) + "\">" +
          Bdi(city.Name()) + "的线路</a></p>\n";
 }
 
@@ -36,7 +36,7 @@ std::string LineLink(const CityLine& line) {
   // A ref with spaces in corner brackets, so that it reads as one item.
   const std::string& ref = line.name.designation;
   const bool spaced = ref.find(' ') != std::string::npos;
-  return NameLink(EncodePath(line.address), spaced ? "「" + ref + "」" : ref) + " " +
+  return NameLink(Lines::EncodePath(line.address), spaced ? "「" + ref + "」" : ref) + " " +
          std::string(KindName(line.name.kind));
 }
 
@@ -59,7 +59,7 @@ std::string Ends(const std::vector<std::string>& stops) {
   return stops.empty() ? "" : Bdi(stops.front()) + " → " + Bdi(stops.back());
 }
 
-std::string RideText(const CityIndex& city, const Ride& ride) {
+std::string RideText(const CityIndex& city, const Lines::Ride& ride) {
   const CityLine& line = city.Lines()[ride.line];
   const auto& stops = line.directions[ride.direction];
   return LineLink(line) + "：" + Bdi(stops[ride.from]) + " → " + Bdi(stops[ride.to]) + "，" +
@@ -69,7 +69,7 @@ std::string RideText(const CityIndex& city, const Ride& ride) {
 }  // namespace
 
 std::string StopHtml(std::string_view city, std::string_view stop) {
-  return HasStopPage(stop) ? NameLink(StopPath(city, stop), stop) : Bdi(stop);
+  return Lines::HasStopPage(stop) ? NameLink(Lines::StopPath(city, stop), stop) : Bdi(stop);
 }
 
 std::string_view KindName(VehicleKind kind) { return kind == VehicleKind::Bus ? "公交" : "电车"; }
@@ -78,7 +78,7 @@ Page CitiesPage(const std::vector<CitySummary>& cities) {
   std::vector<std::string> items;
   items.reserve(cities.size());
   for (const CitySummary& city : cities)
-    items.push_back(NameLink(CityLinesPath(city.city), city.name) + "：" +
+    items.push_back(NameLink(Lines::CityLinesPath(city.city), city.name) + "：" +
                     std::to_string(city.lines) + " 条线路");
   return {200, HtmlPage("城市", List(items))};
 }
@@ -122,10 +122,10 @@ Page TransferPage(const CityIndex& city, std::string_view typedFrom, std::string
                           Navigation(city))};
   std::vector<std::string> items;
   if (fromStop != nullptr && toStop != nullptr)
-    for (const Way& way : FindWays(city, from, to)) {
+    for (const Lines::Way& way : Lines::FindWays(city, from, to)) {
       std::string item = RideText(city, way.rides.front());
       if (way.rides.size() == 2) {
-        const Ride& second = way.rides.back();
+        const Lines::Ride& second = way.rides.back();
         const std::string& change =
             city.Lines()[second.line].directions[second.direction][second.from];
         item += "；在" + StopHtml(city.City(), change) + "换乘 " + RideText(city, second) +
@@ -140,4 +140,4 @@ Page TransferPage(const CityIndex& city, std::string_view typedFrom, std::string
   return {200, HtmlPage(title, heading, Navigation(city) + List(Unique(std::move(items))))};
 }
 
-}  // namespace Lines
+}  // namespace Front

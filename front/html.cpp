@@ -1,6 +1,6 @@
-#include "lines/html.h"
+#include "front/html.h"
 
-namespace Lines {
+namespace Front {
 
 std::string EscapeHtml(std::string_view text) {
   std::string out;
@@ -61,4 +61,4 @@ std::string NameLink(std::string_view path, std::string_view name) {
   return "<a href=\"" + std::string(path) + "\">" + Bdi(name) + "</a>";
 }
 
-}  // namespace Lines
+}  // namespace Front

@@ -1,13 +1,13 @@
-#include "lines/line_page.h"
+#include "front/line_page.h"
 
 #include <cctype>
 
+#include "front/guide_pages.h"
+#include "front/html.h"
 #include "lines/display_form.h"
-#include "lines/guide_pages.h"
-#include "lines/html.h"
 #include "lines/line_address.h"
 
-namespace Lines {
+namespace Front {
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string LocationForm(std::string_view location) {
 
 std::string LinePage(const LineFile& line, std::string_view city) {
   std::string body =
-      "<p>" + Link("/", "城市") + " · " + Link(CityLinesPath(city), "本市线路") + "</p>\n";
+      "<p>" + Link("/", "城市") + " · " + Link(Lines::CityLinesPath(city), "本市线路") + "</p>\n";
   const auto appendDirection = [&](const LineFile::Stops& stops) {
     if (stops.empty()) return;
     body += "<h2>" + Bdi(stops.front().name) + " → " + Bdi(stops.back().name) + "</h2>\n<ol>\n";
@@ -39,7 +39,7 @@ std::string LinePage(const LineFile& line, std::string_view city) {
   // The records: the first direction only, which is what the tool reads.
   body += "<script>\nvar line = {stations:[";
   for (std::size_t i = 0; i < line.stops.size(); ++i)
-    body += std::string(i ? "," : "") + "{name:'" + DisplayForm(line.stops[i].name) +
+    body += std::string(i ? "," : "") + "{name:'" + Lines::DisplayForm(line.stops[i].name) +
             "',strlatlon:'" + LocationForm(line.stops[i].location) + "'}";
   body += "]};\n</script>\n";
   return HtmlPage(IsolatedText(line.title), Bdi(line.title), body);
@@ -49,4 +49,4 @@ std::string NotFoundPage(std::string_view path) {
   return HtmlPage("404 没有这条线路", "<p>" + Bdi(path) + "</p>\n");
 }
 
-}  // namespace Lines
+}  // namespace Front

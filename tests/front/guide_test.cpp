@@ -13,9 +13,9 @@
 #include <set>
 #include <tuple>
 
+#include "front/page_cache.h"
 #include "lines/city_index.h"
 #include "lines/line_address.h"
-#include "lines/page_cache.h"
 #include "lines/transfers.h"
 #include "query/guide_query.h"
 #include "tests/support/scratch_folder.h"
@@ -40,14 +40,14 @@ class GuideTest : public ::testing::Test {
   void Write(const std::string& relative, const std::string& text) {
     std::ofstream(data / relative, std::ios::binary) << text;
   }
-  Lines::Page Answer(std::string_view path) { return pages->Answer(path); }
+  Front::Page Answer(std::string_view path) { return pages->Answer(path); }
   // What a page lists, as the command line reads it.
   std::vector<std::string> Items(std::string_view path) {
     return Query::ReadGuidePage(Answer(path).html).items;
   }
 
   fs::path data;
-  std::optional<Lines::PageCache> pages;
+  std::optional<Front::PageCache> pages;
 };
 
 // Every list of the guide against the line files, and every link on every
@@ -60,7 +60,7 @@ TEST_F(GuideTest, ListsWhatTheLineFilesHoldAndLinksItAll) {
   EXPECT_EQ(Items(Lines::StopPath("ceshi", "乙")),
             (std::vector<std::string>{"1 公交：甲 → 丁", "1 公交：丁 → 甲", "5 电车：乙 → 东站"}));
   EXPECT_EQ(Items(Lines::StopPath("ceshi", "庚")), std::vector<std::string>{"2 公交：己 → 甲"});
-  const Lines::Page missing = Answer(Lines::StopPath("ceshi", "站"));
+  const Front::Page missing = Answer(Lines::StopPath("ceshi", "站"));
   EXPECT_EQ(missing.status, 404);
   EXPECT_EQ(Query::ReadGuidePage(missing.html).items, (std::vector<std::string>{"东站", "西站"}));
   EXPECT_EQ(Answer(Lines::StopPath("beijing", "乙")).status, 404);  // no such city
@@ -80,7 +80,7 @@ TEST_F(GuideTest, ListsWhatTheLineFilesHoldAndLinksItAll) {
     const std::string path = *toVisit.begin();
     toVisit.erase(toVisit.begin());
     if (!seen.insert(path).second) continue;
-    const Lines::Page page = Answer(path);
+    const Front::Page page = Answer(path);
     EXPECT_EQ(page.status, 200) << path;
     for (std::sregex_iterator link(page.html.begin(), page.html.end(), href), end; link != end;
          ++link)
@@ -242,10 +242,10 @@ TEST_F(GuideTest, FindsStopsInEitherWidthAndRepeatsNoRow) {
             std::vector<std::string>{"9 公交：地铁3号线 A口 → 甲"});
   EXPECT_EQ(Items(Lines::TransferPath("ceshi", "地铁３号线　Ａ口", "甲")),
             (std::vector<std::string>{"9 公交：地铁3号线 A口 → 甲，1 站"}));
-  const Lines::Page missing = Answer(Lines::StopPath("ceshi", "３号"));
+  const Front::Page missing = Answer(Lines::StopPath("ceshi", "３号"));
   EXPECT_EQ(missing.status, 404);
   EXPECT_EQ(Query::ReadGuidePage(missing.html).items, std::vector<std::string>{"地铁3号线 A口"});
-  const Lines::Page itself = Answer(Lines::TransferPath("ceshi", "甲", "甲"));
+  const Front::Page itself = Answer(Lines::TransferPath("ceshi", "甲", "甲"));
   EXPECT_EQ(itself.status, 404);
   EXPECT_TRUE(Query::ReadGuidePage(itself.html).items.empty());
   EXPECT_NE(Query::ReadGuidePage(itself.html).heading.find("同一个站点"), std::string::npos);
@@ -259,7 +259,7 @@ TEST_F(GuideTest, ShowsWaysWithWhereToChange) {
   EXPECT_EQ(Items(Lines::TransferPath("ceshi", "西站", "辛")),
             std::vector<std::string>{"3 公交：西站 → 辛，2 站"});             // round the loop
   EXPECT_EQ(Answer(Lines::TransferPath("ceshi", "东站", "甲")).status, 404);  // a dead end
-  const Lines::Page unknown = Answer(Lines::TransferPath("ceshi", "站", "甲"));
+  const Front::Page unknown = Answer(Lines::TransferPath("ceshi", "站", "甲"));
   EXPECT_EQ(unknown.status, 404);
   EXPECT_EQ(Query::ReadGuidePage(unknown.html).items, (std::vector<std::string>{"东站", "西站"}));
 }
@@ -277,7 +277,7 @@ TEST_F(GuideTest, RebuildsTheCityWhenItsFolderChanges) {
   fs::create_directories(user / "ceshi");
   std::ofstream(user / "ceshi" / "9lu.txt") << "用户站\n";
   std::ofstream(user / "ceshi" / ".city") << "\n";  // no name: the pinyin
-  Lines::PageCache both({user, data}, [](std::string_view) {});
+  Front::PageCache both({user, data}, [](std::string_view) {});
   EXPECT_EQ(both.City("ceshi")->Name(), "ceshi");
   EXPECT_EQ(Query::ReadGuidePage(both.Answer("/ceshi/xianlu/").html).items,
             std::vector<std::string>{"9 公交：用户站 → 用户站"});

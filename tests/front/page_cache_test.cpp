@@ -1,4 +1,4 @@
-#include "lines/page_cache.h"
+#include "front/page_cache.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -29,8 +29,8 @@ class PageCacheTest : public ::testing::Test {
   void Write(const fs::path& relative, const std::string& text) {
     std::ofstream(data / relative, std::ios::binary) << text;
   }
-  Lines::Page Answer(std::string_view path) {
-    return Lines::PageCache({data}, [this](std::string_view line) { logged += line; }).Answer(path);
+  Front::Page Answer(std::string_view path) {
+    return Front::PageCache({data}, [this](std::string_view line) { logged += line; }).Answer(path);
   }
   fs::path data;
   std::string logged;
@@ -74,7 +74,7 @@ TEST(LineAddress, ParsesEveryKindOfAddressAndNothingElse) {
 }
 
 TEST(PageCache, AnswersOnlyLineAddressesOfExistingFiles) {
-  Lines::PageCache site({kSampleData}, [](std::string_view) {});
+  Front::PageCache site({kSampleData}, [](std::string_view) {});
   EXPECT_EQ(site.Answer("/jinan/xianlu/K55lu/").status, 200);
   EXPECT_EQ(site.Answer("/beijing/xianlu/103ludianche/").status, 200);
   for (const char* path :
@@ -181,7 +181,7 @@ TEST_F(PageCacheTest, TheUsersCityReplacesItsSampleLinesAtOnce) {
   Write("sample/jinan/K55lu.txt", "示例站\n");
   Write("sample/jinan/1lu.txt", "示例站\n");
   Write("sample/beijing/1lu.txt", "北京站\n");
-  Lines::PageCache pages({data / "user", data / "sample"}, [](std::string_view) {});
+  Front::PageCache pages({data / "user", data / "sample"}, [](std::string_view) {});
   for (int i = 0; i < 3; ++i) EXPECT_EQ(pages.Answer("/jinan/xianlu/K55lu/").status, 200);
   EXPECT_NE(pages.Answer("/jinan/xianlu/1lu/").html.find("示例站"), std::string::npos);
 
@@ -197,7 +197,7 @@ TEST_F(PageCacheTest, TheUsersCityReplacesItsSampleLinesAtOnce) {
 }
 
 TEST_F(PageCacheTest, RebuildsAPageWhenItsFileChangesAndForgetsItWhenItGoes) {
-  Lines::PageCache site({data}, [](std::string_view) {});
+  Front::PageCache site({data}, [](std::string_view) {});
   Write("jinan/1lu.txt", "东站\n");
   EXPECT_NE(site.Answer("/jinan/xianlu/1lu/").html.find("东站"), std::string::npos);
   Write("jinan/1lu.txt", "西门\n");
@@ -214,7 +214,7 @@ namespace {
 // kept; guide pages kept stay within their budget however many are asked.
 TEST_F(PageCacheTest, KeepsOnePagePerMeaningWithinTheBudget) {
   Write("jinan/K55lu.txt", "东站\n西门\n");
-  Lines::PageCache pages({data}, [](std::string_view) {});
+  Front::PageCache pages({data}, [](std::string_view) {});
   const std::string stop = Lines::StopPath("jinan", "东站");  // %E4%B8%9C%E7%AB%99
   ASSERT_EQ(pages.Answer("/jinan/xianlu/K55lu/").status, 200);
   ASSERT_EQ(pages.Answer(stop).status, 200);
@@ -239,8 +239,8 @@ TEST_F(PageCacheTest, KeepsOnePagePerMeaningWithinTheBudget) {
       ASSERT_EQ(pages.Answer(Lines::StopPath("jinan", piece)).status, 404);
       most = std::max(most, pages.GuideBytes());
     }
-  EXPECT_GT(most, Lines::PageCache::kMaxGuideBytes / 2);
-  EXPECT_LE(most, Lines::PageCache::kMaxGuideBytes);
+  EXPECT_GT(most, Front::PageCache::kMaxGuideBytes / 2);
+  EXPECT_LE(most, Front::PageCache::kMaxGuideBytes);
 }
 
 // A .city that is a FIFO, or a link out of the data folder, is not read: the
@@ -248,18 +248,18 @@ TEST_F(PageCacheTest, KeepsOnePagePerMeaningWithinTheBudget) {
 TEST_F(PageCacheTest, ReadsTheCityNameOnlyFromASmallRegularFileInside) {
   Write("jinan/1lu.txt", "东站\n");
   ASSERT_EQ(::mkfifo((data / "jinan" / ".city").c_str(), 0600), 0);
-  Lines::PageCache pages({data}, [](std::string_view) {});
+  Front::PageCache pages({data}, [](std::string_view) {});
   EXPECT_EQ(pages.City("jinan")->Name(), "jinan");
   fs::remove(data / "jinan" / ".city");
   const fs::path outside = data.parent_path() / (data.filename().string() + "-secret");
   std::ofstream(outside) << "秘密\n";
   fs::create_symlink(outside, data / "jinan" / ".city");
-  EXPECT_EQ(Lines::PageCache({data}, {}).City("jinan")->Name(), "jinan");
+  EXPECT_EQ(Front::PageCache({data}, {}).City("jinan")->Name(), "jinan");
   fs::remove(data / "jinan" / ".city");
   Write("jinan/.city", "济南\n" + std::string(5000, 'x'));
-  EXPECT_EQ(Lines::PageCache({data}, {}).City("jinan")->Name(), "jinan");
+  EXPECT_EQ(Front::PageCache({data}, {}).City("jinan")->Name(), "jinan");
   Write("jinan/.city", "济南\n");
-  EXPECT_EQ(Lines::PageCache({data}, {}).City("jinan")->Name(), "济南");
+  EXPECT_EQ(Front::PageCache({data}, {}).City("jinan")->Name(), "济南");
 }
 
 }  // namespace

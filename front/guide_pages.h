@@ -5,12 +5,17 @@
 #include <string_view>
 #include <vector>
 
+#include "front/html.h"
 #include "lines/city_index.h"
-#include "lines/html.h"
 
 // The city guide's pages, each with one list of what was asked for, every
 // item linked to the pages it names.
-namespace Lines {
+namespace Front {
+
+using Lines::CityIndex;
+using Lines::CityLine;
+using Lines::StopVisit;
+using Lines::VehicleKind;
 
 struct CitySummary {
   std::string city;  // pinyin
@@ -40,4 +45,4 @@ std::string StopHtml(std::string_view city, std::string_view stop);
 // 公交 or 电车, as the window's choice names them.
 std::string_view KindName(VehicleKind kind);
 
-}  // namespace Lines
+}  // namespace Front

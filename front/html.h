@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace Lines {
+namespace Front {
 
 // What a request path comes to: an HTTP status and the HTML page to show.
 struct Page {
@@ -32,4 +32,4 @@ std::string Link(std::string_view path, std::string_view text);
 // <a href="path"><bdi>name</bdi></a>.
 std::string NameLink(std::string_view path, std::string_view name);
 
-}  // namespace Lines
+}  // namespace Front

@@ -1,4 +1,4 @@
-#include "lines/page_cache.h"
+#include "front/page_cache.h"
 
 #include <sys/stat.h>
 
@@ -6,12 +6,12 @@
 #include <set>
 #include <stdexcept>
 
+#include "front/line_page.h"
 #include "lines/data_folders.h"
 #include "lines/line_address.h"
 #include "lines/line_file.h"
-#include "lines/line_page.h"
 
-namespace Lines {
+namespace Front {
 
 namespace {
 
@@ -57,14 +57,14 @@ std::optional<PageCache::CityPlace> PageCache::Place(std::string_view city) cons
 }
 
 Page PageCache::Answer(std::string_view rawPath) {
-  const Address address = ParseAddress(rawPath);
+  const Address address = Lines::ParseAddress(rawPath);
   switch (address.kind) {
     case Address::Kind::Cities:
       return CitiesPage(Cities());
     case Address::Kind::Line:
-      return LineAnswer(PercentDecode(rawPath), address.city);
+      return LineAnswer(Lines::PercentDecode(rawPath), address.city);
     case Address::Kind::Other:
-      return {404, NotFoundPage(PercentDecode(rawPath))};
+      return {404, NotFoundPage(Lines::PercentDecode(rawPath))};
     default:
       return GuideAnswer(address, rawPath);
   }
@@ -72,7 +72,7 @@ Page PageCache::Answer(std::string_view rawPath) {
 
 Page PageCache::GuideAnswer(const Address& address, std::string_view rawPath) {
   CachedCity* city = CityEntry(address.city);
-  if (city == nullptr) return {404, NotFoundPage(PercentDecode(rawPath))};
+  if (city == nullptr) return {404, NotFoundPage(Lines::PercentDecode(rawPath))};
   // The names cannot hold a NUL: a request path ends at one.
   const std::string key =
       std::to_string(static_cast<int>(address.kind)) + '\0' + address.stop + '\0' + address.to;
@@ -105,18 +105,18 @@ Page PageCache::LineAnswer(std::string_view path, const std::string& city) {
                                              !AnyAppeared(cached->second.earlierCityFolders))
     return {200, cached->second.page};
 
-  const auto relative = LineFileName(path);
+  const auto relative = Lines::LineFileName(path);
   const auto place = Place(city);
   std::error_code error;
   const fs::path file = place && relative ? place->dataFolder / *relative : fs::path();
   if (file.empty() || !fs::exists(fs::symlink_status(file, error)) ||
-      !RegularFileInside(file, place->dataFolder)) {
+      !Lines::RegularFileInside(file, place->dataFolder)) {
     lines_.erase(std::string(path));
     return {404, NotFoundPage(path)};
   }
   try {
     const FileStamp stamp = Stamp(file);
-    LineFile line = ReadLineFile(file);
+    LineFile line = Lines::ReadLineFile(file);
     if (line.title.empty()) line.title = file.stem().string();
     CachedLine& cached = lines_[std::string(path)];
     cached = {file, stamp, place->earlierCityFolders, LinePage(line, city)};
@@ -170,7 +170,7 @@ std::vector<CitySummary> PageCache::Cities() {
     for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
       const std::string name = entry.path().filename().string();
       // A link is another name of a city listed under its own.
-      if (IsCityName(name) && !entry.is_symlink(error) && IsFolder(entry.path()))
+      if (Lines::IsCityName(name) && !entry.is_symlink(error) && IsFolder(entry.path()))
         names.push_back(name);
     }
   }
@@ -187,4 +187,4 @@ std::vector<CitySummary> PageCache::Cities() {
   return cities;
 }
 
-}  // namespace Lines
+}  // namespace Front

@@ -10,11 +10,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "front/guide_pages.h"
+#include "front/html.h"
 #include "lines/city_index.h"
-#include "lines/guide_pages.h"
-#include "lines/html.h"
 
-namespace Lines {
+namespace Front {
+
+using Lines::Address;
+using Lines::CityIndex;
 
 // What tells one version of a file or folder from the next: inode, size and
 // change time.
@@ -97,4 +100,4 @@ class PageCache {
   std::size_t guideBytes_ = 0;
 };
 
-}  // namespace Lines
+}  // namespace Front

@@ -5,7 +5,9 @@
 
 #include "lines/line_file.h"
 
-namespace Lines {
+namespace Front {
+
+using Lines::LineFile;
 
 // A line's page: UTF-8 HTML with every direction as a list for people, its
 // stops by their names as they are, each linked to its stop's page in `city`;
@@ -18,4 +20,4 @@ std::string LinePage(const LineFile& line, std::string_view city);
 // The page for an address that is no line.
 std::string NotFoundPage(std::string_view path);
 
-}  // namespace Lines
+}  // namespace Front
