@@ -4,21 +4,31 @@
 #include <string_view>
 #include <utility>
 
+#include "front/line_map.h"
 #include "lines/transfers.h"
 
 namespace Front {
 
 namespace {
 
-std::string Navigation(const CityIndex& city) {
-  return "<p>" + Link("/", "城市") + " · <a href=\"" + Lines::CityLinesPath(city.City()) + "\">" +
-         Bdi(city.Name()) + "的线路</a></p>\n";
+PageCity Context(const CityIndex& city) { return {city.City(), city.Name(), city.OpenStreetMap()}; }
+
+// A guide's list: its items are named, not numbered.
+std::string List(const std::vector<std::string>& items) {
+  std::string list = "<ul class=\"guide\">\n";
+  for (const std::string& item : items) list += "<li>" + item + "</li>\n";
+  return list + "</ul>\n";
 }
 
-std::string List(const std::vector<std::string>& items) {
-  std::string list = "<ol>\n";
-  for (const std::string& item : items) list += "<li>" + item + "</li>\n";
-  return list + "</ol>\n";
+// The lines through `stop`, each direction drawn from its stops' locations.
+std::string StopMap(const CityIndex& city, const std::string& stop) {
+  std::vector<MapDirection> map;
+  for (const StopVisit& visit : city.Visits(stop)) {
+    MapDirection& drawn = map.emplace_back();
+    for (const std::string& name : city.Lines()[visit.line].directions[visit.direction])
+      drawn.push_back({name, city.Location(name)});
+  }
+  return LineMap(map, stop);
 }
 
 // `items` without repeats, in their order: two ways or two directions that
@@ -83,13 +93,18 @@ Page CitiesPage(const std::vector<CitySummary>& cities) {
   return {200, HtmlPage("城市", List(items))};
 }
 
-Page CityLinesPage(const CityIndex& city) {
+std::string CityLinesList(const CityIndex& city) {
   std::vector<std::string> items;
   for (const CityLine& line : city.Lines())
     items.push_back(LineLink(line) + "：" + Ends(line.directions.front()));
-  return {items.empty() ? 404 : 200,
+  return List(items);
+}
+
+Page CityLinesPage(const CityIndex& city) {
+  const PageCity context = Context(city);
+  return {city.Lines().empty() ? 404 : 200,
           HtmlPage(IsolatedText(city.Name()) + "的线路", Bdi(city.Name()) + "的线路",
-                   Navigation(city) + List(items))};
+                   CityLinesList(city), &context)};
 }
 
 Page StopPage(const CityIndex& city, std::string_view typed) {
@@ -97,16 +112,19 @@ Page StopPage(const CityIndex& city, std::string_view typed) {
   const std::string_view stop = named != nullptr ? std::string_view(*named) : typed;
   const std::string title = IsolatedText(city.Name()) + " " + IsolatedText(stop);
   const std::string heading = Bdi(city.Name()) + " " + Bdi(stop);
+  const PageCity context = Context(city);
   if (named == nullptr)
-    return {404, HtmlPage("404 " + title, "404 " + heading,
-                          Navigation(city) + Suggestions(city, {stop}))};
+    return {404, HtmlPage("404 " + title, "404 " + heading, Suggestions(city, {stop}), &context)};
   // Once each: a direction that stops twice, and directions of one line with
   // the same ends (variants sharing a stretch).
   std::vector<std::string> items;
   for (const StopVisit& visit : city.Visits(*named))
     items.push_back(LineLink(city.Lines()[visit.line]) + "：" +
                     Ends(city.Lines()[visit.line].directions[visit.direction]));
-  return {200, HtmlPage(title, heading, Navigation(city) + List(Unique(std::move(items))))};
+  return {200, HtmlPage(title, heading,
+                        StopMap(city, *named) + List(Unique(std::move(items))) +
+                            TripForms(context, *named),
+                        &context)};
 }
 
 Page TransferPage(const CityIndex& city, std::string_view typedFrom, std::string_view typedTo) {
@@ -115,11 +133,12 @@ Page TransferPage(const CityIndex& city, std::string_view typedFrom, std::string
   const std::string_view from = fromStop != nullptr ? std::string_view(*fromStop) : typedFrom;
   const std::string_view to = toStop != nullptr ? std::string_view(*toStop) : typedTo;
   const std::string title =
-      IsolatedText(city.Name()) + " " + IsolatedText(from) + " → " + IsolatedText(to);
-  const std::string heading = Bdi(city.Name()) + " " + Bdi(from) + " → " + Bdi(to);
+      IsolatedText(city.Name()) + "：" + IsolatedText(from) + " → " + IsolatedText(to);
+  const std::string heading = Bdi(city.Name()) + "：" + Bdi(from) + " → " + Bdi(to);
+  const PageCity context = Context(city);
   if (fromStop != nullptr && fromStop == toStop)
-    return {404, HtmlPage("404 " + title, "404 " + heading + "：起点和终点是同一个站点",
-                          Navigation(city))};
+    return {404,
+            HtmlPage("404 " + title, "404 " + heading + "：起点和终点是同一个站点", "", &context)};
   std::vector<std::string> items;
   if (fromStop != nullptr && toStop != nullptr)
     for (const Lines::Way& way : Lines::FindWays(city, from, to)) {
@@ -135,9 +154,9 @@ Page TransferPage(const CityIndex& city, std::string_view typedFrom, std::string
     }
   if (items.empty())
     return {404, HtmlPage("404 " + title, "404 " + heading,
-                          Navigation(city) + Suggestions(city, {from, to}) +
-                              "<p>一次换乘以内没有到达的线路。</p>\n")};
-  return {200, HtmlPage(title, heading, Navigation(city) + List(Unique(std::move(items))))};
+                          Suggestions(city, {from, to}) + "<p>一次换乘以内没有到达的线路。</p>\n",
+                          &context)};
+  return {200, HtmlPage(title, heading, List(Unique(std::move(items))), &context)};
 }
 
 }  // namespace Front

@@ -28,6 +28,8 @@ Page CitiesPage(const std::vector<CitySummary>& cities);
 
 // "/{city}/xianlu/": the city's lines, each with its first direction.
 Page CityLinesPage(const CityIndex& city);
+// The list of that page.
+std::string CityLinesList(const CityIndex& city);
 
 // "/{city}/zhandian/{STOP}/": the lines that stop there, each with the
 // direction it stops in; for a name that is no stop, 404 with the stops whose

@@ -1,5 +1,7 @@
 #include "front/html.h"
 
+#include "lines/line_address.h"
+
 namespace Front {
 
 std::string EscapeHtml(std::string_view text) {
@@ -38,15 +40,81 @@ std::string EscapeHtml(std::string_view text) {
   return out;
 }
 
-std::string HtmlPage(std::string_view title, std::string_view heading, std::string_view body) {
-  std::string page = "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>" +
-                     EscapeHtml(title) + "</title></head>\n<body>\n<h1>";
-  page.append(heading).append("</h1>\n").append(body).append("</body></html>\n");
-  return page;
+namespace {
+
+std::string Attribute(std::string_view value) { return "\"" + EscapeHtml(value) + "\""; }
+
+// <label>LABEL<input name="NAME" …></label>, the value filled in when given.
+std::string Field(std::string_view label, std::string_view name, std::string_view value = {},
+                  std::string_view extra = {}) {
+  return "<label>" + std::string(label) + "<input name=\"" + std::string(name) + "\" required" +
+         std::string(extra) + (value.empty() ? "" : " value=" + Attribute(value)) + "></label>";
+}
+
+// A plain GET form to the search page, which finds what it asks for.
+std::string SearchForm(std::string_view question, std::string_view fields,
+                       std::string_view button) {
+  return "<form class=\"search\" action=\"/chaxun/\" method=\"get\">"
+         "<input type=\"hidden\" name=\"q\" value=\"" +
+         std::string(question) + "\">" + std::string(fields) + "<button>" + std::string(button) +
+         "</button></form>\n";
+}
+
+std::string CityField(const PageCity* city) {
+  return Field("城市", "city", city != nullptr ? city->name : "", " list=\"cities\"");
+}
+
+std::string Footer(const PageCity* city) {
+  std::string footer = "<footer>\n";
+  footer += SearchForm("xianlu",
+                       CityField(city) + Field("线路", "line") +
+                           "<label>车型<select name=\"kind\"><option value=\"bus\">公交</option>"
+                           "<option value=\"trolleybus\">电车</option></select></label>",
+                       "查线路");
+  footer += SearchForm("zhandian", CityField(city) + Field("站点", "stop"), "查站点");
+  footer += SearchForm("huancheng", CityField(city) + Field("起点", "from") + Field("终点", "to"),
+                       "查换乘");
+  footer += "<datalist id=\"cities\"></datalist>\n";
+  if (city != nullptr && city->openStreetMap)
+    footer +=
+        "<p class=\"credit\">线路数据 <a href=\"https://www.openstreetmap.org/copyright\">© "
+        "OpenStreetMap contributors</a>（ODbL）</p>\n";
+  return footer + "</footer>\n";
+}
+
+}  // namespace
+
+std::string HtmlPage(std::string_view title, std::string_view heading, std::string_view body,
+                     const PageCity* city) {
+  std::string page =
+      "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>" +
+      EscapeHtml(title) +
+      "</title><link rel=\"stylesheet\" href=\"/static/ridelon.css\">"
+      "<script src=\"/static/ridelon.js\" defer></script></head>\n<body>\n<nav><a "
+      "href=\"/\">公交线路查询</a>";
+  if (city != nullptr)
+    page.append(" · <a href=\"")
+        .append(Lines::CityLinesPath(city->pinyin))
+        .append("\">")
+        .append(Bdi(city->name))
+        .append("的线路</a>");
+  page.append("</nav>\n<main>\n<h1>").append(heading).append("</h1>\n").append(body);
+  return page.append("</main>\n").append(Footer(city)).append("</body></html>\n");
 }
 
 std::string HtmlPage(std::string_view title, std::string_view body) {
   return HtmlPage(title, EscapeHtml(title), body);
+}
+
+std::string TripForms(const PageCity& city, std::string_view stop) {
+  const std::string cityField =
+      "<input type=\"hidden\" name=\"city\" value=" + Attribute(city.name) + ">";
+  return "<h2>从这里出发，或到这里来</h2>\n" +
+         SearchForm("huancheng", cityField + Field("起点", "from", stop) + Field("终点", "to"),
+                    "查换乘") +
+         SearchForm("huancheng", cityField + Field("起点", "from") + Field("终点", "to", stop),
+                    "查换乘");
 }
 
 std::string Bdi(std::string_view name) { return "<bdi>" + EscapeHtml(name) + "</bdi>"; }

@@ -4,6 +4,7 @@
 
 #include "front/guide_pages.h"
 #include "front/html.h"
+#include "front/line_map.h"
 #include "lines/display_form.h"
 #include "lines/line_address.h"
 
@@ -25,24 +26,32 @@ std::string LocationForm(std::string_view location) {
 
 }  // namespace
 
-std::string LinePage(const LineFile& line, std::string_view city) {
-  std::string body =
-      "<p>" + Link("/", "城市") + " · " + Link(Lines::CityLinesPath(city), "本市线路") + "</p>\n";
+std::string LinePage(const LineFile& line, const PageCity& city) {
+  std::string body;
+  std::vector<MapDirection> map;
   const auto appendDirection = [&](const LineFile::Stops& stops) {
     if (stops.empty()) return;
-    body += "<h2>" + Bdi(stops.front().name) + " → " + Bdi(stops.back().name) + "</h2>\n<ol>\n";
-    for (const LineFile::Stop& stop : stops) body += "<li>" + StopHtml(city, stop.name) + "</li>\n";
+    body += "<h2>" + Bdi(stops.front().name) + " → " + Bdi(stops.back().name) +
+            "</h2>\n<ol class=\"stops\">\n";
+    for (const LineFile::Stop& stop : stops)
+      body += "<li>" + StopHtml(city.pinyin, stop.name) + "</li>\n";
     body += "</ol>\n";
+    MapDirection& drawn = map.emplace_back();
+    for (const LineFile::Stop& stop : stops) drawn.push_back({stop.name, stop.location});
   };
   appendDirection(line.stops);
   for (const LineFile::Direction& direction : line.moreDirections) appendDirection(direction.stops);
+  body = LineMap(map) + body;
   // The records: the first direction only, which is what the tool reads.
   body += "<script>\nvar line = {stations:[";
   for (std::size_t i = 0; i < line.stops.size(); ++i)
     body += std::string(i ? "," : "") + "{name:'" + Lines::DisplayForm(line.stops[i].name) +
             "',strlatlon:'" + LocationForm(line.stops[i].location) + "'}";
   body += "]};\n</script>\n";
-  return HtmlPage(IsolatedText(line.title), Bdi(line.title), body);
+  // "北京 1路": the city first, unless the title names it already.
+  const bool named = std::string_view(line.title).starts_with(city.name);
+  return HtmlPage((named ? "" : IsolatedText(city.name) + " ") + IsolatedText(line.title),
+                  (named ? "" : Bdi(city.name) + " ") + Bdi(line.title), body, &city);
 }
 
 std::string NotFoundPage(std::string_view path) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "front/html.h"
 #include "lines/line_file.h"
 
 namespace Front {
@@ -15,7 +16,8 @@ using Lines::LineFile;
 // "[{name:'…',strlatlon:'…'},…]}", with the names in display form
 // (DisplayForm) and the locations in the letters, digits and ".|+-" that
 // coordinates are written with.
-std::string LinePage(const LineFile& line, std::string_view city);
+// Above its lists, a map of every direction where its stops have locations.
+std::string LinePage(const LineFile& line, const PageCity& city);
 
 // The page for an address that is no line.
 std::string NotFoundPage(std::string_view path);

@@ -6,6 +6,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "front/assets.h"
+#include "front/guide_json.h"
 #include "front/line_page.h"
 #include "lines/data_folders.h"
 #include "lines/line_address.h"
@@ -34,6 +36,17 @@ bool AnyAppeared(const std::vector<fs::path>& folders) {
   return std::ranges::any_of(folders, IsFolder);
 }
 
+constexpr std::string_view kJsonType = "application/json";
+
+// The city whose guide data `path` asks for ("/beijing/guide.json"), if any.
+std::optional<std::string> CityOfData(std::string_view path) {
+  const std::string suffix = "/" + std::string(kCityDataFile);
+  if (!path.starts_with('/') || !path.ends_with(suffix)) return std::nullopt;
+  const std::string_view city = path.substr(1, path.size() - 1 - suffix.size());
+  if (!Lines::IsCityName(city)) return std::nullopt;
+  return std::string(city);
+}
+
 const std::string kServerError = "<!DOCTYPE html>\n<html><body><h1>500</h1></body></html>\n";
 
 }  // namespace
@@ -57,6 +70,13 @@ std::optional<PageCache::CityPlace> PageCache::Place(std::string_view city) cons
 }
 
 Page PageCache::Answer(std::string_view rawPath) {
+  if (auto asset = Asset(rawPath)) return *std::move(asset);
+  if (rawPath == kCitiesDataPath) return {200, CitiesJson(Cities()), kJsonType};
+  if (const auto city = CityOfData(rawPath)) {
+    CachedCity* entry = CityEntry(*city);
+    if (entry == nullptr) return {404, "null", kJsonType};
+    return Kept(*entry, "json", [&] { return Page{200, GuideJson(*entry->index), kJsonType}; });
+  }
   const Address address = Lines::ParseAddress(rawPath);
   switch (address.kind) {
     case Address::Kind::Cities:
@@ -64,7 +84,8 @@ Page PageCache::Answer(std::string_view rawPath) {
     case Address::Kind::Line:
       return LineAnswer(Lines::PercentDecode(rawPath), address.city);
     case Address::Kind::Other:
-      return {404, NotFoundPage(Lines::PercentDecode(rawPath))};
+      return {404, HtmlPage("404 没有这个页面", "<p>" + Bdi(Lines::PercentDecode(rawPath)) +
+                                                    "</p>\n<p><a href=\"/\">回到首页</a></p>\n")};
     default:
       return GuideAnswer(address, rawPath);
   }
@@ -72,24 +93,38 @@ Page PageCache::Answer(std::string_view rawPath) {
 
 Page PageCache::GuideAnswer(const Address& address, std::string_view rawPath) {
   CachedCity* city = CityEntry(address.city);
-  if (city == nullptr) return {404, NotFoundPage(Lines::PercentDecode(rawPath))};
+  if (city == nullptr) return NoSuchCity(rawPath);
   // The names cannot hold a NUL: a request path ends at one.
   const std::string key =
       std::to_string(static_cast<int>(address.kind)) + '\0' + address.stop + '\0' + address.to;
-  if (const auto kept = city->pages.find(key); kept != city->pages.end()) return kept->second;
-  const CityIndex& index = *city->index;
-  Page page = address.kind == Address::Kind::Stop ? StopPage(index, address.stop)
-              : address.kind == Address::Kind::Transfer
-                  ? TransferPage(index, address.stop, address.to)
-                  : CityLinesPage(index);
+  return Kept(*city, key, [&] {
+    const CityIndex& index = *city->index;
+    return address.kind == Address::Kind::Stop       ? StopPage(index, address.stop)
+           : address.kind == Address::Kind::Transfer ? TransferPage(index, address.stop, address.to)
+                                                     : CityLinesPage(index);
+  });
+}
+
+Page PageCache::Kept(CachedCity& city, const std::string& key, const std::function<Page()>& make) {
+  if (const auto kept = city.pages.find(key); kept != city.pages.end()) return kept->second;
+  Page page = make();
   const std::size_t bytes = key.size() + page.html.size();
   if (guideBytes_ + bytes > kMaxGuideBytes)
     for (auto& [name, cached] : cities_) ForgetGuidePages(cached);
   if (bytes <= kMaxGuideBytes) {
-    city->pages.emplace(key, page);
+    city.pages.emplace(key, page);
     guideBytes_ += bytes;
   }
   return page;
+}
+
+Page PageCache::NoSuchCity(std::string_view rawPath) {
+  std::vector<std::string> items;
+  for (const CitySummary& city : Cities())
+    items.push_back(NameLink(Lines::CityLinesPath(city.city), city.name));
+  std::string body = "<p>" + Bdi(Lines::PercentDecode(rawPath)) + "</p>\n<ul class=\"guide\">\n";
+  for (const std::string& item : items) body += "<li>" + item + "</li>\n";
+  return {404, HtmlPage("没有这个城市", body + "</ul>\n")};
 }
 
 void PageCache::ForgetGuidePages(CachedCity& city) {
@@ -106,20 +141,29 @@ Page PageCache::LineAnswer(std::string_view path, const std::string& city) {
     return {200, cached->second.page};
 
   const auto relative = Lines::LineFileName(path);
-  const auto place = Place(city);
+  CachedCity* entry = CityEntry(city);
+  if (entry == nullptr) return NoSuchCity(path);
+  const CityPlace& place = entry->place;
   std::error_code error;
-  const fs::path file = place && relative ? place->dataFolder / *relative : fs::path();
+  const fs::path file = relative ? place.dataFolder / *relative : fs::path();
   if (file.empty() || !fs::exists(fs::symlink_status(file, error)) ||
-      !Lines::RegularFileInside(file, place->dataFolder)) {
+      !Lines::RegularFileInside(file, place.dataFolder)) {
     lines_.erase(std::string(path));
-    return {404, NotFoundPage(path)};
+    const CityIndex& index = *entry->index;
+    const PageCity context{index.City(), index.Name(), index.OpenStreetMap()};
+    return {404, HtmlPage(IsolatedText(index.Name()) + " 404 没有这条线路",
+                          Bdi(index.Name()) + " 404 没有这条线路",
+                          "<p>" + Bdi(path) + "</p>\n<h2>本市的线路</h2>\n" + CityLinesList(index),
+                          &context)};
   }
   try {
     const FileStamp stamp = Stamp(file);
     LineFile line = Lines::ReadLineFile(file);
     if (line.title.empty()) line.title = file.stem().string();
     CachedLine& cached = lines_[std::string(path)];
-    cached = {file, stamp, place->earlierCityFolders, LinePage(line, city)};
+    const CityIndex& index = *entry->index;
+    const PageCity context{index.City(), index.Name(), index.OpenStreetMap()};
+    cached = {file, stamp, place.earlierCityFolders, LinePage(line, context)};
     return {200, cached.page};
   } catch (const std::exception& failure) {
     lines_.erase(std::string(path));

@@ -91,6 +91,10 @@ class PageCache {
 
   Page LineAnswer(std::string_view path, const std::string& city);
   Page GuideAnswer(const Address& address, std::string_view rawPath);
+  // The city's page kept under `key`, made and kept when there is none.
+  Page Kept(CachedCity& city, const std::string& key, const std::function<Page()>& make);
+  // 404: "没有这个城市", with the cities there are.
+  Page NoSuchCity(std::string_view rawPath);
   void ForgetGuidePages(CachedCity& city);
 
   std::vector<std::filesystem::path> dataFolders_;

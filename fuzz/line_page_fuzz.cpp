@@ -33,7 +33,7 @@ Query::StationList Expected(const Lines::LineFile& line) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Lines::LineFile line = Lines::ParseLineFile({reinterpret_cast<const char*>(data), size});
   const Query::StationList list =
-      Query::ExtractStationList(Web::FromUtf8(Front::LinePage(line, "jinan")));
+      Query::ExtractStationList(Web::FromUtf8(Front::LinePage(line, {"jinan", "济南"})));
   Fuzz::Require(list == Expected(line));
   return 0;
 }

@@ -15,10 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> NamesOf(LineFile::Stops&& stops) {
+// The names of the stops; their first locations go to `locations`.
+std::vector<std::string> NamesOf(LineFile::Stops&& stops,
+                                 std::unordered_map<std::string, std::string>& locations) {
   std::vector<std::string> names;
   names.reserve(stops.size());
-  for (LineFile::Stop& stop : stops) names.push_back(std::move(stop.name));
+  for (LineFile::Stop& stop : stops) {
+    if (!stop.location.empty()) locations.try_emplace(stop.name, std::move(stop.location));
+    names.push_back(std::move(stop.name));
+  }
   return names;
 }
 
@@ -61,9 +66,10 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
       CityLine line{{name->kind, file.ref.empty() ? name->designation : file.ref},  // as mapped
                     file.title.empty() ? name->designation : file.title,
                     *LineAddress(fs::path(city) / fileName),
-                    {NamesOf(std::move(file.stops))}};
+                    {NamesOf(std::move(file.stops), index.locations_)}};
+      index.openStreetMap_ = index.openStreetMap_ || file.openStreetMap;
       for (LineFile::Direction& direction : file.moreDirections)
-        line.directions.push_back(NamesOf(std::move(direction.stops)));
+        line.directions.push_back(NamesOf(std::move(direction.stops), index.locations_));
       index.lines_.push_back(std::move(line));
     } catch (const std::exception& failure) {
       index.unreadable_.emplace_back(failure.what());
@@ -97,6 +103,11 @@ std::vector<std::string> CityIndex::Stops() const {
   for (const auto& [stop, visits] : visits_) stops.push_back(stop);
   std::ranges::sort(stops);
   return stops;
+}
+
+std::string_view CityIndex::Location(std::string_view stop) const {
+  const auto found = locations_.find(std::string(stop));
+  return found == locations_.end() ? std::string_view() : std::string_view(found->second);
 }
 
 const std::string* CityIndex::StopNamed(std::string_view typed) const {

@@ -50,6 +50,10 @@ class CityIndex {
   // By kind (buses first), then by designation.
   const std::vector<CityLine>& Lines() const { return lines_; }
   const std::vector<std::string>& Unreadable() const { return unreadable_; }
+  // Whether any of its lines comes from OpenStreetMap, which asks for credit.
+  bool OpenStreetMap() const { return openStreetMap_; }
+  // A stop's location as its line files give it ("longitude|latitude"), or empty.
+  std::string_view Location(std::string_view stop) const;
 
   // Where lines stop at `stop`; empty when it is no stop of the city.
   const std::vector<StopVisit>& Visits(std::string_view stop) const;
@@ -66,6 +70,8 @@ class CityIndex {
   std::string name_;
   std::vector<CityLine> lines_;
   std::vector<std::string> unreadable_;
+  bool openStreetMap_ = false;
+  std::unordered_map<std::string, std::string> locations_;
   std::unordered_map<std::string, std::vector<StopVisit>> visits_;
   // Each stop's name width-folded, pointing into visits_'s keys (which a move
   // keeps where they are; hence no copies).

@@ -11,6 +11,7 @@ constexpr char kComment = '#';
 constexpr char kEscape = '\\';
 constexpr char kDirection = '>';
 constexpr std::string_view kRef = "ref: ";
+constexpr std::string_view kOpenStreetMap = "© OpenStreetMap contributors";
 
 void AppendStops(std::string& text, const LineFile::Stops& stops) {
   for (const LineFile::Stop& stop : stops) {
@@ -55,6 +56,7 @@ LineFile ParseLineFile(std::string_view text) {
       const auto text = row.find_first_not_of("# ");
       if (text == row.npos) continue;
       const std::string_view comment = row.substr(text);
+      line.openStreetMap = line.openStreetMap || comment.find(kOpenStreetMap) != comment.npos;
       if (line.title.empty())
         line.title = WithoutControls(comment);
       else if (comment.starts_with(kRef) && line.ref.empty())

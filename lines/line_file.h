@@ -30,6 +30,8 @@ struct LineFile {
   // The line's ref as the data has it ("Daxing Airport"), from a comment
   // "# ref: …" after the title; the file name holds it upper-cased.
   std::string ref{};
+  // Whether a comment credits OpenStreetMap's contributors: the import's lines.
+  bool openStreetMap = false;
 };
 
 // Line files larger than this are refused: a line has tens of stops, not

@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "front/assets.h"
 #include "front/page_cache.h"
 #include "lines/data_folders.h"
 #include "lines/line_address.h"
@@ -81,14 +82,18 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
                                   ": the site answers " + std::to_string(page.status));
         return;
       }
-      const fs::path file =
-          fresh / fs::u8path(Lines::PercentDecode(address.substr(1))) / "index.html";
+      // A page's address is a folder ("…/"), served as its index.html; a
+      // file's address is the file.
+      const fs::path named = fresh / fs::u8path(Lines::PercentDecode(address.substr(1)));
+      const fs::path file = address.ends_with('/') ? named / "index.html" : named;
       fs::create_directories(file.parent_path());
       std::ofstream output(file, std::ios::binary);
       if (!(output << page.html).flush()) throw std::runtime_error("cannot write " + file.string());
       ++report.pages;
     };
     write("/");
+    for (const std::string_view asset : Front::kAssetPaths) write(std::string(asset));
+    write(std::string(Front::kCitiesDataPath));
     // Every name a city is found by, its other names too: their pages link
     // within themselves.
     for (const std::string& name : cities) {
@@ -100,6 +105,7 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
       for (const std::string& problem : city->Unreadable()) report.problems.push_back(problem);
       if (city->Lines().empty()) continue;
       write(Lines::CityLinesPath(name));
+      write("/" + name + "/" + std::string(Front::kCityDataFile));
       for (const Lines::CityLine& line : city->Lines()) write(Lines::EncodePath(line.address));
       for (const std::string& stop : city->Stops()) {
         if (!Lines::HasStopPage(stop)) {

@@ -12,7 +12,7 @@ HandlerFactory ServeLinePages(std::vector<std::filesystem::path> dataFolders, Ac
         dataFolders, [&log](std::string_view line) { log.Write(EscapeForLog(line)); });
     return [cache](std::string_view path) {
       Front::Page page = cache->Answer(path);
-      return Response{page.status, std::move(page.html)};
+      return Response{page.status, std::move(page.html), page.type};
     };
   };
 }

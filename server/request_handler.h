@@ -6,10 +6,12 @@
 
 namespace Server {
 
-// What a handler answers: an HTTP status and an HTML page.
+// What a handler answers: an HTTP status and a body, HTML unless `type` names
+// another media type.
 struct Response {
   int status = 200;
   std::string html;
+  std::string_view type = "text/html; charset=utf-8";
 };
 
 // Answers a GET or HEAD for a request path as received, percent-encoded, so

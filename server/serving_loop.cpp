@@ -272,7 +272,7 @@ void ServingLoop::Answer(evhttp_request* request, void* self) {
     response = {405, ""};
     evhttp_add_header(headers, "Allow", "GET, HEAD");
   }
-  evhttp_add_header(headers, "Content-Type", "text/html; charset=utf-8");
+  evhttp_add_header(headers, "Content-Type", std::string(response.type).c_str());
   const std::string bodyBytes = std::to_string(response.html.size());
   // A HEAD answer has the length of the GET's body, and no body.
   if (head) evhttp_add_header(headers, "Content-Length", bodyBytes.c_str());

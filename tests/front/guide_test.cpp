@@ -86,8 +86,8 @@ TEST_F(GuideTest, ListsWhatTheLineFilesHoldAndLinksItAll) {
          ++link)
       toVisit.insert((*link)[1]);
   }
-  // "/", the city's lines, four line pages, eleven stops.
-  EXPECT_EQ(seen.size(), 17u);
+  // "/", the city's lines, four line pages, eleven stops, the stylesheet.
+  EXPECT_EQ(seen.size(), 18u);
 }
 
 // Every way the brute force finds, by line directions and stops.
