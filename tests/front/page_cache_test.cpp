@@ -73,6 +73,12 @@ TEST(LineAddress, ParsesEveryKindOfAddressAndNothingElse) {
     EXPECT_EQ(Lines::ParseAddress(other).kind, Kind::Other) << other;
 }
 
+// %XX in either case is its byte; a "%" without two hex digits stays.
+TEST(LineAddress, DecodesPercentEscapesAndNothingElse) {
+  EXPECT_EQ(Lines::PercentDecode("%4a%4A%30%7e"), "JJ0~");
+  EXPECT_EQ(Lines::PercentDecode("%G0%0G%g1%%41%4"), "%G0%0G%g1%A%4");
+}
+
 TEST(PageCache, AnswersOnlyLineAddressesOfExistingFiles) {
   Front::PageCache site({kSampleData}, [](std::string_view) {});
   EXPECT_EQ(site.Answer("/jinan/xianlu/K55lu/").status, 200);
