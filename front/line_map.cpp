@@ -76,7 +76,7 @@ std::string LineMap(const std::vector<MapDirection>& directions, std::string_vie
       const Point at = place(point);
       line += Number(at.x) + "," + Number(at.y) + " ";
       marks += "<circle class=\"stop\" cx=\"" + Number(at.x) + "\" cy=\"" + Number(at.y) +
-               "\" r=\"" + (name == focus ? "9" : "5") + "\" stroke=\"" + std::string(colour) +
+               "\" r=\"" + (name == focus ? "16" : "9") + "\" stroke=\"" + std::string(colour) +
                "\"><title>" + EscapeHtml(name) + "</title></circle>\n";
     }
     svg += line + "\"/>\n" + marks;
@@ -84,7 +84,7 @@ std::string LineMap(const std::vector<MapDirection>& directions, std::string_vie
   if (const auto& first = drawn.front(); !first.empty())
     for (const auto* end : {&first.front(), &first.back()}) {
       const Point at = place(end->first);
-      svg += "<text x=\"" + Number(at.x + 10) + "\" y=\"" + Number(at.y - 10) + "\">" +
+      svg += "<text x=\"" + Number(at.x + 14) + "\" y=\"" + Number(at.y - 14) + "\">" +
              EscapeHtml(end->second) + "</text>\n";
       if (first.size() == 1) break;
     }

@@ -178,6 +178,32 @@ def check_guide(driver, base, site_base, where):
     check(all(h == origin for h in hosts), where + ": requests to " + str(set(hosts)))
 
 
+def write_big_city(folder):
+    """The guide benchmark's generated city: 2,000 lines of 30 stops, there
+    and back, over 6,000 stops."""
+    import random
+    rng = random.Random(7)
+    folder.mkdir(parents=True)
+    (folder / ".city").write_text("大城\n")
+    for line in range(1, 2001):
+        stops = [f"第{rng.randint(1, 6000)}站\t117.0|36.6" for _ in range(30)]
+        (folder / f"{line}lu.txt").write_text(f"# {line}路\n" + "\n".join(stops) + "\n> 返程\n" +
+                                              "\n".join(reversed(stops)) + "\n")
+
+
+def measure_big_city(driver, base):
+    """How long the page takes to work out a transfer on the big city, once
+    its data has loaded (User Timing: "transfer"), and how large that data is."""
+    size = len(fetch(base + "/daicheng/guide.json").encode())
+    times = []
+    for a, b in (("第1站", "第2站"), ("第17站", "第4242站"), ("第300站", "第5999站")):
+        driver.get(base + "/chaxun/?" + urllib.parse.urlencode({"q": "huancheng", "city": "大城", "from": a, "to": b}))
+        answered(driver, "")
+        times += driver.execute_script("return performance.getEntriesByName('transfer').map(e => e.duration)")
+    print(f"big city: guide.json {size / 1024:.0f} KiB; transfers in the browser "
+          + ", ".join(f"{t:.1f} ms" for t in times))
+
+
 def main():
     work = pathlib.Path(tempfile.mkdtemp())
     processes = []
@@ -187,6 +213,7 @@ def main():
         (data / ".city").write_text("测试\n")
         for name, text in LINES.items():
             (data / name).write_text(text)
+        write_big_city(work / "data" / "daicheng")
         site_port = free_port()
         processes.append(subprocess.Popen([SITE, "--port", str(site_port), "--data", str(work / "data")],
                                           stdout=subprocess.DEVNULL))
@@ -199,6 +226,7 @@ def main():
                                   service=Service(executable_path=shutil.which("chromedriver")))
         try:
             check_guide(driver, site_base, site_base, "ridelon-site")
+            measure_big_city(driver, site_base)
             if os.access(NGINX, os.X_OK):
                 subprocess.run([SITE, "export", "--data", str(work / "data"), "--out", str(work / "www")],
                                check=True, stdout=subprocess.DEVNULL)
