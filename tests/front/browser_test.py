@@ -133,6 +133,22 @@ def check_guide(driver, base, site_base, where):
     check(not driver.find_elements(By.CSS_SELECTOR, "svg.map"), where + ": no map without locations")
     driver.set_window_size(1280, 900)
 
+    # Pages that say where a rider is: a city or line that is not there lists
+    # what there is (the site's own answers; a static host has its own 404).
+    if base == site_base:
+        driver.get(base + "/huoxing/xianlu/")
+        check(driver.find_element(By.TAG_NAME, "h1").text == "没有这个城市" and
+              "测试" in [li.text for li in driver.find_elements(By.CSS_SELECTOR, "main li")],
+              where + ": no such city")
+        driver.get(base + "/ceshi/xianlu/99lu/")
+        check("没有这条线路" in driver.find_element(By.TAG_NAME, "h1").text and
+              len(driver.find_elements(By.CSS_SELECTOR, "main ul.guide li")) == 4, where + ": no such line")
+    for path in ("/", "/ceshi/xianlu/", "/ceshi/zhandian/" + urllib.parse.quote("丙") + "/"):
+        driver.get(base + path)
+        links = [a.get_attribute("href") for a in driver.find_elements(By.CSS_SELECTOR, "nav a")]
+        check(base + "/" in links and (path == "/" or base + "/ceshi/xianlu/" in links),
+              where + ": home and city from " + path)
+
     # The forms, typed as an input method types.
     submit(driver, base, 0, {"line": "Ｋ５路"}, "trolleybus")
     check(driver.current_url == base + "/ceshi/xianlu/K5ludianche/", where + ": line form to " + driver.current_url)
