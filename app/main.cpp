@@ -17,11 +17,12 @@
 
 namespace {
 
-// Said before any window opens: on standard error and in a message box.
-int Refuse(const QString& reason, int status) {
-  CommandLine::Output(stderr) << "ridelon: " << reason.toStdString() << '\n';
+// Said before any window opens: on standard error (in English, as every
+// program's errors there) and in a message box (in Chinese, as the window).
+int Refuse(const std::string& reason, const QString& chineseReason, int status) {
+  CommandLine::Output(stderr) << "ridelon: " << reason << '\n';
   QMessageBox::critical(nullptr, QStringLiteral("公交线路查询器"),
-                        QStringLiteral("无法使用线路网站：\n") + reason);
+                        QStringLiteral("无法使用线路网站：\n") + chineseReason);
   return status;
 }
 
@@ -30,9 +31,9 @@ int OpenWindow(const CommandLine::Arguments& arguments) {
   try {
     site.emplace(arguments.Value(RouteSite::kBaseOption.name));
   } catch (const Query::BadSiteBase& bad) {
-    return Refuse(QString::fromUtf8(bad.what()), 2);
+    return Refuse(bad.what(), Ui::ToQString(bad.Chinese()), 2);
   } catch (const std::exception& cannotServe) {
-    return Refuse(QString::fromUtf8(cannotServe.what()), 3);
+    return Refuse(cannotServe.what(), QStringLiteral("本机的线路无法提供（安装不完整）"), 3);
   }
   const QString siteName =
       Ui::ToQString(site->IsInProcess() ? Query::kLocalSiteName : site->Base());

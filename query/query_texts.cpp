@@ -39,6 +39,14 @@ std::u16string_view FailureText(Web::FailureKind kind) {
   return u"请求失败";
 }
 
+std::u16string PageWithoutStopsText(long status) {
+  if (status == 404) return u"线路网站没有这条线路（404）";
+  if (status == 200) return u"线路网站的页面里没有站点";
+  std::u16string text = u"线路网站的回答是 ";
+  for (const char c : std::to_string(status)) text += static_cast<char16_t>(c);
+  return text;
+}
+
 std::u16string_view OtherKindText(Lines::VehicleKind kind) {
   return kind == Lines::VehicleKind::Bus ? u" 是公交线路：请选择公交" : u" 是电车线路：请选择电车";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "lines/line_address.h"
@@ -20,6 +21,9 @@ inline constexpr std::string_view kPageCharset = "UTF-8";
 
 // Why no page arrived, for a reader of the Chinese interface; empty for None.
 std::u16string_view FailureText(Web::FailureKind kind);
+
+// Why a page that arrived held no stops: the site's answer by its HTTP status.
+std::u16string PageWithoutStopsText(long status);
 
 // After "北京 103": that the line is there as `kind`, and how to ask for it.
 std::u16string_view OtherKindText(Lines::VehicleKind kind);

@@ -48,6 +48,7 @@ QueryOutcome RunQuery(QueryWindow& window, const Web::FetchLimits& limits) {
     });
   });
   outcome.failure = fetched.failure;
+  outcome.status = fetched.status;
 
   std::u16string page;
   Attempt([&] { page = PageText(fetched.result); });

@@ -12,6 +12,7 @@ struct QueryOutcome {
   bool found = false;
   std::u16string stops;       // the list shown; empty when not found
   Web::FetchFailure failure;  // why no page arrived; kind None when one did
+  long status = 0;            // the HTTP status of the page that arrived
 };
 
 // One query for the window's QueryUrl: fetch the page (through the window's

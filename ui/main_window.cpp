@@ -149,9 +149,11 @@ void MainWindow::OnQueryPressed() {
   queryStop_ = {};
   const Query::QueryOutcome outcome = Query::RunQuery(*this, fetchLimits_);
   // Tells a network failure apart from a missing line, and a line of the
-  // other kind from one that is not there.
+  // other kind from one that is not there: in the tooltip, and as the
+  // results box's second line, where a user looks.
   std::u16string tip(Query::FailureText(outcome.failure.kind));
   if (!outcome.found && outcome.failure.kind == Web::FailureKind::None) {
+    tip = Query::PageWithoutStopsText(outcome.status);
     const auto other = bus ? Query::VehicleKind::Trolleybus : Query::VehicleKind::Bus;
     bool otherKind = false;
     RunWhileWaiting([&](std::stop_token stop) {
@@ -166,6 +168,8 @@ void MainWindow::OnQueryPressed() {
   }
   querying_ = false;
   statusPanel_->setToolTip(ToQString(tip));
+  if (!outcome.found && !tip.empty())
+    SetResultsText(std::u16string(Query::kNotFoundText) + u"\n" + tip);
 }
 
 void MainWindow::SetResultsText(std::u16string_view text) {

@@ -78,7 +78,8 @@ TEST(CheckSiteBase, RefusesWhatCannotStandBeforeTheCityWithTheReason) {
   for (const auto& [base, reason] : bad) {
     const auto refused = Query::CheckSiteBase(base);
     ASSERT_TRUE(refused) << std::string(base.begin(), base.end());
-    EXPECT_NE(refused->find(reason), std::string::npos) << *refused;
+    EXPECT_NE(refused->english.find(reason), std::string::npos) << refused->english;
+    EXPECT_FALSE(refused->chinese.empty());
   }
 }
 
@@ -100,6 +101,14 @@ TEST(ChooseSiteBase, TheStrongestSetSourceWinsAndEachIsChecked) {
     return std::string("accepted");
   };
   EXPECT_EQ(reasonFor({"http://h", env, built}), "--base: the route site must end with \"/\"");
+  try {
+    ChooseSiteBase({std::nullopt, "h/", built});
+    ADD_FAILURE() << "h/ accepted";
+  } catch (const Query::BadSiteBase& bad) {  // the window's words, Chinese throughout
+    EXPECT_EQ(
+        bad.Chinese(),
+        u"环境变量 RIDELON_ROUTE_SERVICE_BASE：线路网站的地址必须以 http:// 或 https:// 开头");
+  }
   EXPECT_EQ(reasonFor({std::nullopt, "h/", built}),
             "RIDELON_ROUTE_SERVICE_BASE: the route site must start with http:// or https://");
   EXPECT_NE(reasonFor({std::nullopt, std::nullopt, "http://u@h/"}).find("user name"),

@@ -274,17 +274,28 @@ TEST_F(MainWindowTest, SpeaksChineseOnQtsOwnButtonsAndShowsItsIcon) {
   EXPECT_FALSE(window->windowIcon().pixmap(32).isNull());
 }
 
-// A line not found as the kind chosen but there as the other: the tooltip
-// says which, in Chinese; the texts and outcome stay those of not found.
-TEST_F(MainWindowTest, TellsWhenTheLineIsThereAsTheOtherKind) {
-  City()->setEditText(QStringLiteral(" 北京"));
-  Line()->setEditText(QStringLiteral("103"));
-  PressQuery();
-  EXPECT_EQ(Status()->text(), Q(Query::kNotFoundStatus));
-  EXPECT_EQ(Status()->toolTip(), QStringLiteral("北京 103 是电车线路：请选择电车"));
-  Line()->setEditText(QStringLiteral("104"));
-  PressQuery();
-  EXPECT_TRUE(Status()->toolTip().isEmpty());  // nowhere: no hint
+// A query that finds nothing says why where the user looks, in Chinese, as
+// the results box's second line (and in the status panel's tooltip): the
+// line is there as the other kind, the site has no such page, the site
+// refused the connection. The texts and outcome stay those of not found.
+TEST_F(MainWindowTest, SaysWhyAQueryFoundNothing) {
+  const auto query = [this](const QString& line) {
+    City()->setEditText(QStringLiteral(" 北京"));
+    Line()->setEditText(line);
+    PressQuery();
+    EXPECT_EQ(Status()->text(), Q(Query::kNotFoundStatus));
+    const QStringList lines = Results()->toPlainText().split(u'\n');
+    EXPECT_EQ(lines.size(), 2) << Results()->toPlainText().toStdString();
+    EXPECT_EQ(lines.front(), Q(Query::kNotFoundText));
+    EXPECT_EQ(lines.back(), Status()->toolTip());
+    return lines.back();
+  };
+  EXPECT_EQ(query(QStringLiteral("103")), QStringLiteral("北京 103 是电车线路：请选择电车"));
+  EXPECT_EQ(query(QStringLiteral("104")), QStringLiteral("线路网站没有这条线路（404）"));
+  Open(u"http://127.0.0.1:" + Web::FromUtf8(std::to_string(Testing::RawServer::UnusedPort())) +
+       u"/");
+  EXPECT_EQ(query(QStringLiteral("104")),
+            Q(Query::FailureText(Web::FailureKind::ConnectionRefused)));
 }
 
 // Closed through the window manager while a site holds a query (its close
