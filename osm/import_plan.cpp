@@ -5,11 +5,11 @@
 #include <set>
 #include <unordered_set>
 
+#include "import/on_every_core.h"
 #include "lines/display_form.h"
 #include "lines/line_address.h"
 #include "lines/line_file.h"
 #include "lines/utf8.h"
-#include "osm/on_every_core.h"
 #include "pinyin/char_code.h"
 #include "query/query_url.h"
 #include "web/text_codec.h"
@@ -69,9 +69,9 @@ std::string LineFileOf(const std::vector<const Route*>& routes) {
 
 // Each line's text, built on every core; a line the site would refuse to read
 // is left out, its page's relation named.
-void WriteTexts(std::vector<PlannedLine>& lines, ImportReport& report) {
-  ForEachOnEveryCore(std::span(lines),
-                     [](PlannedLine& line) { line.text = LineFileOf(line.routes); });
+void WriteTexts(std::vector<PlannedLine>& lines, Import::ImportReport& report) {
+  Import::ForEachOnEveryCore(std::span(lines),
+                             [](PlannedLine& line) { line.text = LineFileOf(line.routes); });
   std::erase_if(lines, [&report](const PlannedLine& line) {
     if (line.text.size() <= Lines::kMaxLineFileBytes) return false;
     report.notes.push_back("relation " + std::to_string(line.routes.front()->id) + ": line " +
@@ -82,7 +82,7 @@ void WriteTexts(std::vector<PlannedLine>& lines, ImportReport& report) {
   });
 }
 
-void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, ImportReport& report) {
+void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, Import::ImportReport& report) {
   std::unordered_set<std::string_view> seen;
   std::set<std::string_view> names;
   for (const PlannedLine& line : lines)
@@ -94,7 +94,7 @@ void NoteNamesNotShownWhole(const std::vector<PlannedLine>& lines, ImportReport&
         ", e.g. \"" + std::string(*names.begin()) + "\"");
 }
 
-void CountLines(const std::vector<PlannedLine>& lines, ImportReport& report) {
+void CountLines(const std::vector<PlannedLine>& lines, Import::ImportReport& report) {
   for (const auto& [name, routes, text] : lines) {
     const Route& first = *routes.front();
     (first.trolleybus ? report.trolleybusLines : report.busLines) += 1;
@@ -112,13 +112,14 @@ void CountLines(const std::vector<PlannedLine>& lines, ImportReport& report) {
 
 ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin) {
   ImportPlan plan;
-  ImportReport& report = plan.report;
+  Import::ImportReport& report = plan.report;
   report.notes = routes.skipped;
   // By kind and ref first, so that each is named once, not once per route.
   std::map<std::pair<bool, std::string_view>, std::vector<const Route*>> byRef;
+  std::size_t unnamed = 0, outside = 0;
   for (const Route& route : routes.routes) {
-    report.unnamedStops += route.unnamedStops;
-    report.outsideStops += route.outsideStops;
+    unnamed += route.unnamedStops;
+    outside += route.outsideStops;
     byRef[{route.trolleybus, route.ref}].push_back(&route);
   }
   const std::u16string city = Web::FromUtf8(cityPinyin);
@@ -138,6 +139,8 @@ ImportPlan PlanImport(const Routes& routes, const std::string& cityPinyin) {
     std::sort(lineRoutes.begin(), lineRoutes.end(), ByNamedStopsThenId);
     plan.lines.push_back({fileName, std::move(lineRoutes)});
   }
+  report.counts = {{"stops without a name, left out", unnamed},
+                   {"stops outside the extract, left out", outside}};
   WriteTexts(plan.lines, report);
   CountLines(plan.lines, report);
   NoteNamesNotShownWhole(plan.lines, report);

@@ -4,18 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "import/city_import.h"
 #include "osm/osm_routes.h"
 
 namespace Osm {
-
-struct ImportReport {
-  std::filesystem::path cityFolder;
-  std::size_t busLines = 0;
-  std::size_t trolleybusLines = 0;
-  std::size_t unnamedStops = 0;
-  std::size_t outsideStops = 0;
-  std::vector<std::string> notes;  // relations skipped, refs shared, one line each
-};
 
 // One line file to write: its name in the city's folder, its routes (the one
 // that is the page first, the other variants after it) and its text.
@@ -27,7 +19,7 @@ struct PlannedLine {
 
 struct ImportPlan {
   std::vector<PlannedLine> lines;  // by file name
-  ImportReport report;             // all but the city's folder
+  Import::ImportReport report;     // all but the city's folder
 };
 
 // The line files that `routes` make for the city `cityPinyin`, nothing

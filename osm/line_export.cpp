@@ -7,9 +7,9 @@
 
 #include "front/assets.h"
 #include "front/page_cache.h"
+#include "import/folder_swap.h"
 #include "lines/data_folders.h"
 #include "lines/line_address.h"
-#include "osm/folder_swap.h"
 
 namespace Osm {
 
@@ -67,8 +67,8 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
   std::error_code error;
   if (fs::exists(fs::symlink_status(target, error)) && !fs::is_directory(target, error))
     throw std::runtime_error(out.string() + " is a file, not a folder");
-  RemoveLeftoversBeside(target, "export");
-  const fs::path fresh = FolderBeside(target, "export");
+  Import::RemoveLeftoversBeside(target, "export");
+  const fs::path fresh = Import::FolderBeside(target, "export");
   Front::PageCache pages(dataFolders, [](std::string_view line) { std::cerr << line << '\n'; });
   try {
     fs::remove_all(fresh);
@@ -115,7 +115,7 @@ ExportReport ExportPages(const std::vector<fs::path>& dataFolders, const fs::pat
         write(Lines::StopPath(name, stop));
       }
     }
-    SwapIn(fresh, target);
+    Import::SwapIn(fresh, target);
   } catch (...) {
     fs::remove_all(fresh, error);
     throw;

@@ -12,8 +12,9 @@
 #include <thread>
 
 #include "command_line/command_line.h"
+#include "import/city_folder.h"
+#include "import/city_import.h"
 #include "lines/data_folders.h"
-#include "osm/city_folder.h"
 #include "osm/line_export.h"
 #include "osm/line_import.h"
 #include "server/http_server.h"
@@ -66,25 +67,24 @@ class ProgressLine {
   bool shown_ = false;
 };
 
-int Import(const Arguments& arguments, Streams& io) {
-  const Osm::ImportRequest request{
-      .extract = arguments.operands[0],
+int ImportCity(const Arguments& arguments, Streams& io) {
+  const Import::ImportRequest request{
+      .source = arguments.operands[0],
       .city = arguments.Required("--city"),
       .pinyin = arguments.Value("--pinyin"),
       .dataFolder = arguments.Value("--out").value_or(Lines::UserDataFolder().string()),
       .replace = arguments.Has("--replace")};
-  Osm::ImportReport report;
+  Import::ImportReport report;
   try {
-    ProgressLine progress("reading " + request.extract.string());
+    ProgressLine progress("reading " + request.source.string());
     report = Osm::ImportLines(request, std::ref(progress));
-  } catch (const Osm::ImportError& error) {
+  } catch (const Import::ImportError& error) {
     throw UsageError(error.what());
   }
   io.out << request.city << ": " << report.busLines << " bus and " << report.trolleybusLines
          << " trolleybus lines written to " << report.cityFolder.string() << '\n';
   for (const std::string& note : report.notes) io.out << "  " << note << '\n';
-  io.out << "  stops without a name, left out: " << report.unnamedStops << '\n';
-  io.out << "  stops outside the extract, left out: " << report.outsideStops << '\n';
+  for (const auto& [what, count] : report.counts) io.out << "  " << what << ": " << count << '\n';
   return 0;
 }
 
@@ -94,7 +94,7 @@ int Remove(const Arguments& arguments, Streams& io) {
       arguments.Value("--out").value_or(Lines::UserDataFolder().string());
   std::vector<std::filesystem::path> removed;
   try {
-    removed = Osm::RemoveCity(data, city);
+    removed = Import::RemoveCity(data, city);
   } catch (const std::filesystem::filesystem_error& error) {
     throw UsageError(error.what());
   }
@@ -196,7 +196,7 @@ const CommandLine::Program kProgram{
                       {.name = "--replace",
                        .help = "take the city's folder over when it holds another city's lines"},
                       kImportData},
-          .run = Import},
+          .run = ImportCity},
          {.name = "remove",
           .summary = "remove an imported city's lines (its folder and the links to it)",
           .options =

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "front/page_cache.h"
+#include "import/city_folder.h"
 #include "lines/line_file.h"
-#include "osm/city_folder.h"
 #include "osm/import_plan.h"
 #include "osm/line_import.h"
 #include "osm/osm_routes.h"
@@ -173,12 +173,14 @@ TEST(ImportPlan, GroupsByTheLineTheAddressNamesAndNotesWhatCannotBeALine) {
 // the report; then bad requests, which leave the folder as it was.
 TEST(ImportLines, WritesTheCityFolderOrNothing) {
   const fs::path data = Testing::ScratchFolder();
-  const Osm::ImportReport report = Osm::ImportLines(
-      {.extract = kCityExtract, .city = "北京", .dataFolder = data}, [](double) {});
+  const Import::ImportReport report =
+      Osm::ImportLines({.source = kCityExtract, .city = "北京", .dataFolder = data}, [](double) {});
   EXPECT_EQ(report.cityFolder, data / "beijing");
   EXPECT_EQ(report.busLines, 2u);
   EXPECT_EQ(report.trolleybusLines, 1u);
-  EXPECT_EQ(report.unnamedStops, 1u);
+  EXPECT_EQ(report.counts, (std::vector<std::pair<std::string, std::size_t>>{
+                               {"stops without a name, left out", 1},
+                               {"stops outside the extract, left out", 0}}));
 
   std::vector<std::string> files;
   for (const auto& entry : fs::directory_iterator(data / "beijing"))
@@ -205,21 +207,21 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
   EXPECT_NE(Answer(data, Lines::StopPath("beijing", "西站")).html.find("东站</bdi> → <bdi>西站"),
             std::string::npos);
 
-  const auto refused = [&](Osm::ImportRequest request, const std::string& reason) {
+  const auto refused = [&](Import::ImportRequest request, const std::string& reason) {
     request.dataFolder = data;
     try {
       Osm::ImportLines(request, [](double) {});
-      ADD_FAILURE() << "imported " << request.extract;
-    } catch (const Osm::ImportError& error) {
+      ADD_FAILURE() << "imported " << request.source;
+    } catch (const Import::ImportError& error) {
       EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
     }
   };
   std::ofstream(data / "notes.osm") << "bus 1: west to east\n";
-  refused({.extract = data / "notes.osm", .city = "北京"}, "cannot read");
-  refused({.extract = data / "missing.osm", .city = "北京"}, "cannot read");
-  refused({.extract = kCityExtract, .city = "★"}, "--pinyin");
-  refused({.extract = kCityExtract, .city = "北京", .pinyin = "bei jing"}, "Latin letters");
-  refused({.extract = WriteExtract(data, Route(41, "2/3", {1, 2})), .city = "北京"},
+  refused({.source = data / "notes.osm", .city = "北京"}, "cannot read");
+  refused({.source = data / "missing.osm", .city = "北京"}, "cannot read");
+  refused({.source = kCityExtract, .city = "★"}, "--pinyin");
+  refused({.source = kCityExtract, .city = "北京", .pinyin = "bei jing"}, "Latin letters");
+  refused({.source = WriteExtract(data, Route(41, "2/3", {1, 2})), .city = "北京"},
           "no bus or trolleybus routes");
   EXPECT_EQ(ReadText(data / "beijing" / "1lu.txt"), bus1);
   fs::remove(data / "notes.osm");
@@ -236,8 +238,8 @@ TEST(ImportLines, WritesTheCityFolderOrNothing) {
 // page 936 cannot write, which the report names.
 TEST(ImportLines, WritesWhatTheExtractHeldAndNothingMore) {
   const fs::path data = Testing::ScratchFolder();
-  const Osm::ImportReport report = Osm::ImportLines(
-      {.extract = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
+  const Import::ImportReport report = Osm::ImportLines(
+      {.source = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
   const Lines::LineFile line = Lines::ReadLineFile(data / "beijing" / "5lu.txt");
   EXPECT_EQ(line.title, "5路 注入站");
   ASSERT_EQ(line.stops.size(), 5u);
@@ -268,8 +270,8 @@ TEST(ImportLines, WritesWhatTheExtractHeldAndNothingMore) {
 // take, or only spaces, are skipped with the relation named.
 TEST(ImportLines, GroupsRoutesAsRidersKnowTheLines) {
   const fs::path data = Testing::ScratchFolder();
-  const Osm::ImportReport report = Osm::ImportLines(
-      {.extract = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
+  const Import::ImportReport report = Osm::ImportLines(
+      {.source = kHostileExtract, .city = "北京", .dataFolder = data}, [](double) {});
   EXPECT_EQ(report.busLines, 3u);  // 5, 6 and 7
   EXPECT_EQ(report.trolleybusLines, 0u);
   const std::string six = ReadText(data / "beijing" / "6lu.txt");
@@ -299,7 +301,7 @@ TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   const fs::path data = Testing::ScratchFolder();
   const auto import = [&](const std::string& city, std::optional<std::string> pinyin = {},
                           bool replace = false) {
-    return Osm::ImportLines({.extract = kCityExtract,
+    return Osm::ImportLines({.source = kCityExtract,
                              .city = city,
                              .pinyin = std::move(pinyin),
                              .dataFolder = data,
@@ -314,7 +316,7 @@ TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   try {
     import("台州");
     ADD_FAILURE() << "台州 took 泰州's folder";
-  } catch (const Osm::ImportError& refused) {
+  } catch (const Import::ImportError& refused) {
     EXPECT_NE(std::string(refused.what()).find("holds the lines of 泰州"), std::string::npos);
     EXPECT_NE(std::string(refused.what()).find("--pinyin"), std::string::npos);
   }
@@ -340,16 +342,16 @@ TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   // A link made for a city's typed name leads to it, and goes with it.
   import("台州", "tz");
   EXPECT_EQ(fs::read_symlink(data / "taizhou"), "tz");
-  EXPECT_EQ(Osm::RemoveCity(data, "臺州").size(), 2u);
+  EXPECT_EQ(Import::RemoveCity(data, "臺州").size(), 2u);
   EXPECT_FALSE(fs::exists(fs::symlink_status(data / "taizhou")));
   EXPECT_FALSE(fs::exists(data / "tz"));
   EXPECT_TRUE(fs::exists(data / "taibei"));
-  EXPECT_TRUE(Osm::RemoveCity(data, "泰州").empty());
+  EXPECT_TRUE(Import::RemoveCity(data, "泰州").empty());
 
   std::ofstream(data / "qingdao") << "不是线路\n";
-  EXPECT_THROW(Osm::ImportLines({.extract = kCityExtract, .city = "青岛", .dataFolder = data},
-                                [](double) {}),
-               Osm::ImportError);
+  EXPECT_THROW(
+      Osm::ImportLines({.source = kCityExtract, .city = "青岛", .dataFolder = data}, [](double) {}),
+      Import::ImportError);
   EXPECT_EQ(ReadText(data / "qingdao"), "不是线路\n");
 }
 
@@ -372,8 +374,8 @@ TEST(ImportLines, WritesNoControlCharacterAndNoLineTheSiteWouldRefuse) {
       "<tag k='name' v='甲&#133;乙'/></node>\n" +
           Route(60, "7&#155;2J", {11, 2}) + huge);
   const fs::path data = folder / "data";
-  const Osm::ImportReport report =
-      Osm::ImportLines({.extract = extract, .city = "北京", .dataFolder = data}, [](double) {});
+  const Import::ImportReport report =
+      Osm::ImportLines({.source = extract, .city = "北京", .dataFolder = data}, [](double) {});
   EXPECT_EQ(report.busLines, 1u);
   EXPECT_TRUE(fs::exists(data / "beijing" / "7 2Jlu.txt"));
   EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "7 2Jlu.txt").stops[0].name, "甲 乙");
@@ -412,7 +414,7 @@ TEST(ImportLines, NamesLinesAsRidersDo) {
                                Master(60, "232", {50, 51}) + Master(61, "6", {52, 54}));
   const fs::path data = folder / "data";
   const auto report =
-      Osm::ImportLines({.extract = extract, .city = "北京", .dataFolder = data}, [](double) {});
+      Osm::ImportLines({.source = extract, .city = "北京", .dataFolder = data}, [](double) {});
   EXPECT_EQ(report.busLines, 4u);  // 232, 232副, 6, Daxing Airport
   EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "232副lu.txt").stops[1].name, "站3");
   EXPECT_EQ(Lines::ReadLineFile(data / "beijing" / "6lu.txt").moreDirections.size(), 1u);

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace Osm {
+namespace Import {
 
 // Calls `work` on every item, spread over one thread per core, and returns
 // when all are done. Once an item throws, the threads stop taking items, and
@@ -38,4 +38,4 @@ void ForEachOnEveryCore(std::span<Item> items, const Work& work) {
   if (failure) std::rethrow_exception(failure);
 }
 
-}  // namespace Osm
+}  // namespace Import

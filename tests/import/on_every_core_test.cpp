@@ -1,4 +1,4 @@
-#include "osm/on_every_core.h"
+#include "import/on_every_core.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 TEST(OnEveryCore, DoesEveryItemOnceAndStopsAtTheFirstFailure) {
   std::vector<std::atomic<int>> visits(1000);
-  Osm::ForEachOnEveryCore(std::span(visits), [](std::atomic<int>& item) { ++item; });
+  Import::ForEachOnEveryCore(std::span(visits), [](std::atomic<int>& item) { ++item; });
   EXPECT_TRUE(std::ranges::all_of(visits, [](const auto& item) { return item == 1; }));
 
   std::vector<int> items(1000);
@@ -29,7 +29,7 @@ TEST(OnEveryCore, DoesEveryItemOnceAndStopsAtTheFirstFailure) {
   EXPECT_THROW(
       {
         try {
-          Osm::ForEachOnEveryCore(std::span(items), failAtTen);
+          Import::ForEachOnEveryCore(std::span(items), failAtTen);
         } catch (const std::runtime_error& failure) {
           EXPECT_STREQ(failure.what(), "item 10");
           throw;

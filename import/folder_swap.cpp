@@ -1,4 +1,4 @@
-#include "osm/folder_swap.h"
+#include "import/folder_swap.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-namespace Osm {
+namespace Import {
 
 namespace fs = std::filesystem;
 
@@ -45,4 +45,4 @@ void SwapIn(const fs::path& fresh, const fs::path& target) {
   fs::rename(fresh, target);
 }
 
-}  // namespace Osm
+}  // namespace Import

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "osm/import_plan.h"
+#include "import/city_import.h"
 
-namespace Osm {
+namespace Import {
 
 // Writes the planned line files, and the city's name, as the folder
 // {dataFolder}/{cityPinyin}, in place of the city's earlier lines.
@@ -17,7 +17,7 @@ namespace Osm {
 // imports of the city left are removed first. Returns the city's folder;
 // throws std::filesystem::filesystem_error or std::runtime_error with the
 // reason, also when a file stands where the city's folder goes.
-std::filesystem::path WriteCityFolder(const std::vector<PlannedLine>& lines,
+std::filesystem::path WriteCityFolder(const std::vector<LineText>& lines,
                                       const std::filesystem::path& dataFolder,
                                       const std::string& cityPinyin, const std::string& cityName);
 
@@ -42,4 +42,4 @@ std::optional<std::string> CityIn(const std::filesystem::path& dataFolder,
 std::vector<std::filesystem::path> RemoveCity(const std::filesystem::path& dataFolder,
                                               std::string_view city, std::string_view keep = {});
 
-}  // namespace Osm
+}  // namespace Import

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace Osm {
+namespace Import {
 
 // A folder beside `target`, named for this process and `purpose`, to build
 // what will replace `target`: ".{target's name}.{purpose}-{pid}".
@@ -17,4 +17,4 @@ void RemoveLeftoversBeside(const std::filesystem::path& target, std::string_view
 // was there; `target` need not exist.
 void SwapIn(const std::filesystem::path& fresh, const std::filesystem::path& target);
 
-}  // namespace Osm
+}  // namespace Import

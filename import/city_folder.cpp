@@ -1,18 +1,18 @@
-#include "osm/city_folder.h"
+#include "import/city_folder.h"
 
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
+#include "import/folder_swap.h"
+#include "import/on_every_core.h"
 #include "lines/city_index.h"
 #include "lines/line_file.h"
-#include "osm/folder_swap.h"
-#include "osm/on_every_core.h"
 #include "pinyin/pinyin.h"
 #include "query/text_trim.h"
 #include "web/text_codec.h"
 
-namespace Osm {
+namespace Import {
 
 namespace {
 
@@ -25,7 +25,7 @@ void WriteFile(const fs::path& file, const std::string& text) {
 
 }  // namespace
 
-fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& dataFolder,
+fs::path WriteCityFolder(const std::vector<LineText>& lines, const fs::path& dataFolder,
                          const std::string& cityPinyin, const std::string& cityName) {
   std::error_code error;
   fs::create_directories(dataFolder, error);
@@ -41,7 +41,7 @@ fs::path WriteCityFolder(const std::vector<PlannedLine>& lines, const fs::path& 
     fs::create_directory(fresh);
     WriteFile(fresh / Lines::kCityNameFile, Lines::WithoutControls(cityName) + "\n");
     // Creating a thousand files is mostly the kernel's work, which cores share.
-    ForEachOnEveryCore(std::span(lines), [&fresh](const PlannedLine& line) {
+    ForEachOnEveryCore(std::span(lines), [&fresh](const LineText& line) {
       WriteFile(fresh / line.fileName, line.text);
     });
     SwapIn(fresh, cityFolder);
@@ -111,4 +111,4 @@ std::vector<fs::path> RemoveCity(const fs::path& dataFolder, std::string_view ci
   return removed;
 }
 
-}  // namespace Osm
+}  // namespace Import
