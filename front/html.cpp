@@ -75,6 +75,8 @@ std::string Footer(const PageCity* city) {
   footer += SearchForm("huancheng", CityField(city) + Field("起点", "from") + Field("终点", "to"),
                        "查换乘");
   footer += "<datalist id=\"cities\"></datalist>\n";
+  if (city != nullptr && !city->source.empty())
+    footer += "<p class=\"credit\">线路数据来源：" + EscapeHtml(city->source) + "</p>\n";
   if (city != nullptr && city->openStreetMap)
     footer +=
         "<p class=\"credit\">线路数据 <a href=\"https://www.openstreetmap.org/copyright\">© "
@@ -105,6 +107,28 @@ std::string HtmlPage(std::string_view title, std::string_view heading, std::stri
 
 std::string HtmlPage(std::string_view title, std::string_view body) {
   return HtmlPage(title, EscapeHtml(title), body);
+}
+
+namespace {
+
+// "24:40" as "次日 00:40": a service day runs on past midnight.
+std::string ClockText(std::string_view time) {
+  const auto colon = time.find(':');
+  int hours = 0;
+  for (const char c : time.substr(0, colon))
+    if (c >= '0' && c <= '9') hours = hours * 10 + (c - '0');
+  if (colon == time.npos || hours < 24) return std::string(time);
+  const std::string next = std::to_string(hours - 24);
+  return "次日 " + std::string(next.size() < 2 ? "0" : "") + next + std::string(time.substr(colon));
+}
+
+}  // namespace
+
+std::string TimesText(std::string_view times) {
+  const auto dash = times.find('-');
+  if (times.empty() || dash == times.npos) return "";
+  return "首班 " + EscapeHtml(ClockText(times.substr(0, dash))) + " · 末班 " +
+         EscapeHtml(ClockText(times.substr(dash + 1)));
 }
 
 std::string TripForms(const PageCity& city, std::string_view stop) {

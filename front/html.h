@@ -21,7 +21,11 @@ struct PageCity {
   std::string_view pinyin;
   std::string_view name;
   bool openStreetMap = false;
+  std::string_view source{};  // where its lines come from, when their files say
 };
+
+// "首班 06:05 · 末班 次日 00:40" for "06:05-24:40"; empty for no times.
+std::string TimesText(std::string_view times);
 
 // `text` for HTML: markup characters as entities, and brackets and braces
 // too, so that no name shown on a page can form the markers of a stop record.

@@ -31,8 +31,11 @@ std::string LinePage(const LineFile& line, const PageCity& city) {
   std::vector<MapDirection> map;
   const auto appendDirection = [&](const LineFile::Stops& stops) {
     if (stops.empty()) return;
-    body += "<h2>" + Bdi(stops.front().name) + " → " + Bdi(stops.back().name) +
-            "</h2>\n<ol class=\"stops\">\n";
+    body += "<h2>" + Bdi(stops.front().name) + " → " + Bdi(stops.back().name) + "</h2>\n";
+    // A direction's first and last buses leave its first stop then.
+    if (const std::string times = TimesText(stops.front().times); !times.empty())
+      body += "<p class=\"note\">" + times + "（各服务日合计）</p>\n";
+    body += "<ol class=\"stops\">\n";
     for (const LineFile::Stop& stop : stops)
       body += "<li>" + StopHtml(city.pinyin, stop.name) + "</li>\n";
     body += "</ol>\n";

@@ -150,7 +150,7 @@ Page PageCache::LineAnswer(std::string_view path, const std::string& city) {
       !Lines::RegularFileInside(file, place.dataFolder)) {
     lines_.erase(std::string(path));
     const CityIndex& index = *entry->index;
-    const PageCity context{index.City(), index.Name(), index.OpenStreetMap()};
+    const PageCity context{index.City(), index.Name(), index.OpenStreetMap(), index.Source()};
     return {404, HtmlPage(IsolatedText(index.Name()) + " 404 没有这条线路",
                           Bdi(index.Name()) + " 404 没有这条线路",
                           "<p>" + Bdi(path) + "</p>\n<h2>本市的线路</h2>\n" + CityLinesList(index),
@@ -162,7 +162,7 @@ Page PageCache::LineAnswer(std::string_view path, const std::string& city) {
     if (line.title.empty()) line.title = file.stem().string();
     CachedLine& cached = lines_[std::string(path)];
     const CityIndex& index = *entry->index;
-    const PageCity context{index.City(), index.Name(), index.OpenStreetMap()};
+    const PageCity context{index.City(), index.Name(), index.OpenStreetMap(), index.Source()};
     cached = {file, stamp, place.earlierCityFolders, LinePage(line, context)};
     return {200, cached.page};
   } catch (const std::exception& failure) {

@@ -15,16 +15,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The names of the stops; their first locations go to `locations`.
-std::vector<std::string> NamesOf(LineFile::Stops&& stops,
-                                 std::unordered_map<std::string, std::string>& locations) {
-  std::vector<std::string> names;
+// A direction's stops into `line`: their names and times; their first
+// locations go to `locations`.
+void AddDirection(LineFile::Stops&& stops, CityLine& line,
+                  std::unordered_map<std::string, std::string>& locations) {
+  auto& names = line.directions.emplace_back();
+  auto& times = line.times.emplace_back();
   names.reserve(stops.size());
+  times.reserve(stops.size());
   for (LineFile::Stop& stop : stops) {
     if (!stop.location.empty()) locations.try_emplace(stop.name, std::move(stop.location));
     names.push_back(std::move(stop.name));
+    times.push_back(std::move(stop.times));
   }
-  return names;
 }
 
 }  // namespace
@@ -66,10 +69,12 @@ CityIndex CityIndex::Build(std::string_view city, const fs::path& cityFolder,
       CityLine line{{name->kind, file.ref.empty() ? name->designation : file.ref},  // as mapped
                     file.title.empty() ? name->designation : file.title,
                     *LineAddress(fs::path(city) / fileName),
-                    {NamesOf(std::move(file.stops), index.locations_)}};
+                    {}};
       index.openStreetMap_ = index.openStreetMap_ || file.openStreetMap;
+      if (index.source_.empty()) index.source_ = file.source;
+      AddDirection(std::move(file.stops), line, index.locations_);
       for (LineFile::Direction& direction : file.moreDirections)
-        line.directions.push_back(NamesOf(std::move(direction.stops), index.locations_));
+        AddDirection(std::move(direction.stops), line, index.locations_);
       index.lines_.push_back(std::move(line));
     } catch (const std::exception& failure) {
       index.unreadable_.emplace_back(failure.what());

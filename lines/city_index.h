@@ -19,6 +19,9 @@ struct CityLine {
   std::string title;
   std::string address;  // the line's page
   std::vector<std::vector<std::string>> directions;
+  // Per direction, the first and last departures at each stop ("06:05-22:40"),
+  // or empty where the line file gives none.
+  std::vector<std::vector<std::string>> times{};
 };
 
 // Where a line stops at a stop: in which direction, at which position.
@@ -52,6 +55,8 @@ class CityIndex {
   const std::vector<std::string>& Unreadable() const { return unreadable_; }
   // Whether any of its lines comes from OpenStreetMap, which asks for credit.
   bool OpenStreetMap() const { return openStreetMap_; }
+  // Where its lines come from, as their files name it (a feed's agencies).
+  const std::string& Source() const { return source_; }
   // A stop's location as its line files give it ("longitude|latitude"), or empty.
   std::string_view Location(std::string_view stop) const;
 
@@ -71,6 +76,7 @@ class CityIndex {
   std::vector<CityLine> lines_;
   std::vector<std::string> unreadable_;
   bool openStreetMap_ = false;
+  std::string source_;
   std::unordered_map<std::string, std::string> locations_;
   std::unordered_map<std::string, std::vector<StopVisit>> visits_;
   // Each stop's name width-folded, pointing into visits_'s keys (which a move

@@ -11,6 +11,7 @@ constexpr char kComment = '#';
 constexpr char kEscape = '\\';
 constexpr char kDirection = '>';
 constexpr std::string_view kRef = "ref: ";
+constexpr std::string_view kSource = "source: ";
 constexpr std::string_view kOpenStreetMap = "© OpenStreetMap contributors";
 
 void AppendStops(std::string& text, const LineFile::Stops& stops) {
@@ -19,7 +20,9 @@ void AppendStops(std::string& text, const LineFile::Stops& stops) {
     if (name.empty() || name[0] == kComment || name[0] == kEscape || name[0] == kDirection)
       text += kEscape;
     text += name;
-    if (!stop.location.empty()) text.append("\t").append(WithoutControls(stop.location));
+    if (!stop.location.empty() || !stop.times.empty())
+      text.append("\t").append(WithoutControls(stop.location));
+    if (!stop.times.empty()) text.append("\t").append(WithoutControls(stop.times));
     text += '\n';
   }
 }
@@ -61,6 +64,8 @@ LineFile ParseLineFile(std::string_view text) {
         line.title = WithoutControls(comment);
       else if (comment.starts_with(kRef) && line.ref.empty())
         line.ref = WithoutControls(comment.substr(kRef.size()));
+      else if (comment.starts_with(kSource) && line.source.empty())
+        line.source = WithoutControls(comment.substr(kSource.size()));
       continue;
     }
     if (row[0] == kDirection) {
@@ -71,9 +76,11 @@ LineFile ParseLineFile(std::string_view text) {
     }
     if (row[0] == kEscape) row.remove_prefix(1);
     const auto tab = row.find('\t');
+    const auto times = tab == row.npos ? row.npos : row.find('\t', tab + 1);
     (line.moreDirections.empty() ? line.stops : line.moreDirections.back().stops)
         .push_back({WithoutControls(row.substr(0, tab)),
-                    tab == row.npos ? "" : WithoutControls(row.substr(tab + 1))});
+                    tab == row.npos ? "" : WithoutControls(row.substr(tab + 1, times - tab - 1)),
+                    times == row.npos ? "" : WithoutControls(row.substr(times + 1))});
   }
   return line;
 }
@@ -83,6 +90,8 @@ std::string LineFileText(const LineFile& line, const std::vector<std::string>& c
   text.append("# ").append(WithoutControls(line.title)).append("\n");
   if (!line.ref.empty())
     text.append("# ").append(kRef).append(WithoutControls(line.ref)).append("\n");
+  if (!line.source.empty())
+    text.append("# ").append(kSource).append(WithoutControls(line.source)).append("\n");
   for (const std::string& comment : comments)
     text.append("# ").append(WithoutControls(comment)).append("\n");
   AppendStops(text, line.stops);

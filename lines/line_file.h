@@ -10,7 +10,8 @@ namespace Lines {
 
 // One line of the route site, as its file holds it (site/data/README.md):
 // the first comment line ("# …") is the title, every other non-empty line a
-// stop, "name" or "name<TAB>location", in the line's first direction until a
+// stop, "name", "name<TAB>location" or "name<TAB>location<TAB>times", in the
+// line's first direction until a
 // row "> note" starts another direction. A stop line starting with "\" has it
 // dropped, so that "\#1号门" is the stop "#1号门". Control characters (C0, C1,
 // DEL) in a name or location read as a space.
@@ -18,6 +19,7 @@ struct LineFile {
   struct Stop {
     std::string name;
     std::string location;
+    std::string times{};  // first and last departure there, "06:05-24:40" (past 24: the next day)
   };
   using Stops = std::vector<Stop>;
   struct Direction {
@@ -32,6 +34,8 @@ struct LineFile {
   std::string ref{};
   // Whether a comment credits OpenStreetMap's contributors: the import's lines.
   bool openStreetMap = false;
+  // Where the data comes from, from a comment "# source: …" (a feed's agencies).
+  std::string source{};
 };
 
 // Line files larger than this are refused: a line has tens of stops, not

@@ -121,8 +121,8 @@ TEST_F(PageCacheTest, ShowsEveryStopNameWholeThroughTheExtraction) {
 }
 
 // A hand-written file is read by the import's rules: control characters are
-// spaces, "\#" starts a stop named with "#", and a location shows nothing of
-// what it holds besides coordinates.
+// spaces, "\#" starts a stop named with "#", and neither a location nor times
+// show in the records.
 TEST_F(PageCacheTest, ReadsHandWrittenFilesByTheFileRules) {
   Write("jinan/1lu.txt",
         "# 1路\x1b[31m\n\\#3号门\n\\\\站\n甲\x01乙\x7f丙\xc2\x85丁\n戊\t1,2\t东站'}]}\n# 注释站\n");
@@ -132,7 +132,8 @@ TEST_F(PageCacheTest, ReadsHandWrittenFilesByTheFileRules) {
   EXPECT_EQ(line.stops[0].name, "#3号门");
   EXPECT_EQ(line.stops[1].name, "\\站");
   EXPECT_EQ(line.stops[2].name, "甲 乙 丙 丁");
-  EXPECT_EQ(line.stops[3].location, "1,2 东站'}]}");
+  EXPECT_EQ(line.stops[3].location, "1,2");  // a third field is the times there
+  EXPECT_EQ(line.stops[3].times, "东站'}]}");
   EXPECT_EQ(Query::ExtractStationList(Web::FromUtf8(Answer("/jinan/xianlu/1lu/").html)).stops,
             u"＃３号门——＼站——甲　乙　丙　丁——戊");
 
