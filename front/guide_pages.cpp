@@ -11,7 +11,9 @@ namespace Front {
 
 namespace {
 
-PageCity Context(const CityIndex& city) { return {city.City(), city.Name(), city.OpenStreetMap()}; }
+PageCity Context(const CityIndex& city) {
+  return {city.City(), city.Name(), city.OpenStreetMap(), city.Source()};
+}
 
 // A guide's list: its items are named, not numbered.
 std::string List(const std::vector<std::string>& items) {
@@ -95,8 +97,12 @@ Page CitiesPage(const std::vector<CitySummary>& cities) {
 
 std::string CityLinesList(const CityIndex& city) {
   std::vector<std::string> items;
-  for (const CityLine& line : city.Lines())
-    items.push_back(LineLink(line) + "：" + Ends(line.directions.front()));
+  for (const CityLine& line : city.Lines()) {
+    const std::string times =
+        TimesText(line.times.front().empty() ? "" : line.times.front().front());
+    items.push_back(LineLink(line) + "：" + Ends(line.directions.front()) +
+                    (times.empty() ? "" : "，" + times));
+  }
   return List(items);
 }
 
@@ -118,9 +124,12 @@ Page StopPage(const CityIndex& city, std::string_view typed) {
   // Once each: a direction that stops twice, and directions of one line with
   // the same ends (variants sharing a stretch).
   std::vector<std::string> items;
-  for (const StopVisit& visit : city.Visits(*named))
-    items.push_back(LineLink(city.Lines()[visit.line]) + "：" +
-                    Ends(city.Lines()[visit.line].directions[visit.direction]));
+  for (const StopVisit& visit : city.Visits(*named)) {
+    const CityLine& line = city.Lines()[visit.line];
+    const std::string times = TimesText(line.times[visit.direction][visit.position]);
+    items.push_back(LineLink(line) + "：" + Ends(line.directions[visit.direction]) +
+                    (times.empty() ? "" : "，" + times));
+  }
   return {200, HtmlPage(title, heading,
                         StopMap(city, *named) + List(Unique(std::move(items))) +
                             TripForms(context, *named),

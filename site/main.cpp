@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "command_line/command_line.h"
+#include "gtfs/feed_files.h"
+#include "gtfs/feed_import.h"
 #include "import/city_folder.h"
 #include "import/city_import.h"
 #include "lines/data_folders.h"
@@ -76,8 +78,13 @@ int ImportCity(const Arguments& arguments, Streams& io) {
       .replace = arguments.Has("--replace")};
   Import::ImportReport report;
   try {
-    ProgressLine progress("reading " + request.source.string());
-    report = Osm::ImportLines(request, std::ref(progress));
+    // A feed or an extract, by what it holds.
+    if (Gtfs::IsFeed(request.source)) {
+      report = Gtfs::ImportFeed(request);
+    } else {
+      ProgressLine progress("reading " + request.source.string());
+      report = Osm::ImportLines(request, std::ref(progress));
+    }
   } catch (const Import::ImportError& error) {
     throw UsageError(error.what());
   }
@@ -182,11 +189,12 @@ const CommandLine::Program kProgram{
                       kData},
           .run = Serve},
          {.name = "import",
-          .operands = "EXTRACT",
+          .operands = "EXTRACT|FEED",
           .minOperands = 1,
           .maxOperands = 1,
           .summary = "write the bus and trolleybus lines of an OpenStreetMap extract (.osm.pbf, "
-                     ".osm, .osm.bz2, .osm.gz) as the city's lines",
+                     ".osm, .osm.bz2, .osm.gz) or of a GTFS feed (a .zip, or a folder of its "
+                     ".txt files) as the city's lines",
           .options = {{.name = "--city",
                        .valueName = "NAME",
                        .help = "the city, as typed in the window (required)"},

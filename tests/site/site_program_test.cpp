@@ -158,7 +158,7 @@ TEST(SiteProgram, SaysWhatItServesAndFailsOnOutputItCannotWrite) {
   const auto help = Testing::RunProgram(kSite, {"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* option : {"--port N", "(default 18080; 1 to 65535)", "--bind ADDRESS",
-                             "--data DIR", "import [OPTIONS] EXTRACT"})
+                             "--data DIR", "import [OPTIONS] EXTRACT|FEED"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option << '\n' << help.out;
 
   const fs::path out = fs::path(::testing::TempDir()) / "ridelon-full-export";

@@ -1,0 +1,203 @@
+// The GTFS import on a small made-up feed (tests/gtfs/data/feed): two
+// agencies, bus and trolleybus lines and a tram to leave out, a line split
+// over two routes, two directions with a short-turn pattern, a loop, a
+// platform without a name under its station, translations, frequencies and a
+// time past 24:00, against answers worked out by hand; its CSV reading; and
+// every kind of bad feed.
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "front/page_cache.h"
+#include "gtfs/csv_reader.h"
+#include "gtfs/feed_files.h"
+#include "gtfs/feed_import.h"
+#include "lines/line_file.h"
+#include "query/guide_query.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFeed = fs::path(RIDELON_GTFS_DATA) / "feed";
+
+std::string ReadText(const fs::path& file) {
+  std::ostringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+// The files of a folder, by name.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder))
+    files[entry.path().filename().string()] = ReadText(entry.path());
+  return files;
+}
+
+// `folder`'s files as a zip archive.
+fs::path Zipped(const fs::path& folder, const fs::path& archive) {
+  int error = 0;
+  zip_t* zip = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  for (const auto& entry : fs::directory_iterator(folder))
+    zip_file_add(zip, entry.path().filename().c_str(),
+                 zip_source_file(zip, entry.path().c_str(), 0, -1), ZIP_FL_OVERWRITE);
+  EXPECT_EQ(zip_close(zip), 0);
+  return archive;
+}
+
+Import::ImportReport ImportInto(const fs::path& feed, const fs::path& data) {
+  return Gtfs::ImportFeed({.source = feed, .city = "香港", .dataFolder = data});
+}
+
+std::vector<std::string> Records(const std::string& text) {
+  Gtfs::CsvReader reader(
+      "test.txt", [text, at = std::size_t{0}](char* buffer, std::size_t size) mutable {
+        const std::size_t count =
+            std::min<std::size_t>(3, std::min(size, text.size() - at));  // small reads
+        text.copy(buffer, count, at);
+        at += count;
+        return count;
+      });
+  std::vector<std::string> records;
+  while (reader.Next())
+    records.push_back(std::string(reader.Field(0)) + "|" + std::string(reader.Field(1)));
+  return records;
+}
+
+// RFC 4180: quoted fields with commas, line ends and doubled quotes; CRLF or
+// LF; a byte-order mark before the header; reads of any size.
+TEST(CsvReader, ReadsWhatRfc4180Writes) {
+  EXPECT_EQ(Records("\xEF\xBB\xBF"
+                    "a,b\r\n1,\"x, y\"\r\n\"2\"\"\",\"line\nend\"\n\n3,\n"),
+            (std::vector<std::string>{"1|x, y", "2\"|line\nend", "3|"}));
+  Gtfs::CsvReader header("h.txt", [done = false](char* buffer, std::size_t) mutable {
+    if (done) return std::size_t{0};
+    done = true;
+    return std::string_view("\xEF\xBB\xBFstop_id, stop_name\n").copy(buffer, 25);
+  });
+  EXPECT_EQ(header.Column("stop_id"), 0u);
+  EXPECT_EQ(header.Column("stop_name"), 1u);  // trimmed
+  EXPECT_FALSE(header.Column("stop_lat"));
+}
+
+// The feed as worked out by hand: which lines, their directions and stops in
+// order, the times at each stop (frequencies, past 24:00, per visit of a
+// loop), names by translation and from the station, the credit, the report.
+TEST(ImportFeed, WritesTheLinesWorkedOutByHand) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "data";
+  const Import::ImportReport report = ImportInto(kFeed, data);
+  EXPECT_EQ(report.busLines, 2u);
+  EXPECT_EQ(report.trolleybusLines, 1u);
+  EXPECT_EQ(report.counts, (std::vector<std::pair<std::string, std::size_t>>{
+                               {"routes of route_type 0, left out", 1},
+                               {"rows that refer to what the feed does not hold, skipped", 2}}));
+  const fs::path city = data / "xianggang";
+  EXPECT_EQ(Files(city).size(), 4u);  // .city and three lines
+
+  const Lines::LineFile one = Lines::ReadLineFile(city / "1lu.txt");
+  EXPECT_EQ(one.title, "1 中环—铜锣湾");
+  EXPECT_EQ(one.source, "城巴、电车公司、示例交通局");
+  const auto stops = [](const Lines::LineFile::Stops& stops) {
+    std::vector<std::string> rows;
+    for (const auto& stop : stops)
+      rows.push_back(stop.name + "|" + stop.location + "|" + stop.times);
+    return rows;
+  };
+  // Direction 0 of R1: the pattern of T1 and T2, T3's short turn a comment;
+  // T2 every 10 minutes 06:00–06:50; T1 past midnight.
+  EXPECT_EQ(stops(one.stops),
+            (std::vector<std::string>{
+                "中环|114.15|22.28|06:00-23:50", "金钟, 东|114.165|22.279|06:05-23:55",
+                "湾仔|114.173|22.277|06:10-24:00", "铜锣湾 \"北\"|114.184|22.28|06:20-24:10"}));
+  ASSERT_EQ(one.moreDirections.size(), 2u);  // R1's direction 1, then R2's
+  EXPECT_EQ(one.moreDirections[0].note, "GTFS route R1 direction 1");
+  EXPECT_EQ(stops(one.moreDirections[0].stops).front(), "铜锣湾 \"北\"|114.184|22.28|09:00-09:00");
+  EXPECT_EQ(stops(one.moreDirections[1].stops),
+            (std::vector<std::string>{"中环|114.15|22.28|12:00-12:00",
+                                      "铜锣湾 \"北\"|114.184|22.28|12:30-12:30"}));
+  EXPECT_NE(ReadText(city / "1lu.txt").find("# also runs, 1 trips: 中环 → 湾仔, 3 stops"),
+            std::string::npos);
+
+  const Lines::LineFile loop = Lines::ReadLineFile(city / "环线lu.txt");
+  EXPECT_EQ(stops(loop.stops).front(), "山顶|114.15|22.27|07:00-07:00");
+  EXPECT_EQ(stops(loop.stops).back(), "山顶|114.15|22.27|07:30-07:30");  // the second visit
+  const Lines::LineFile trolleybus = Lines::ReadLineFile(city / "T5ludianche.txt");
+  EXPECT_EQ(trolleybus.stops.front().name, "中环站");  // the platform's station
+
+  // Shown to riders: each direction's first and last bus, and at a stop.
+  Front::PageCache pages({data}, [](std::string_view) {});
+  const std::string page = pages.Answer("/xianggang/xianlu/1lu/").html;
+  EXPECT_NE(page.find("首班 06:00 · 末班 23:50（各服务日合计）"), std::string::npos);
+  EXPECT_NE(page.find("线路数据来源：城巴、电车公司、示例交通局"), std::string::npos);
+  EXPECT_EQ(Query::ReadGuidePage(pages.Answer(Lines::StopPath("xianggang", "湾仔")).html).items,
+            (std::vector<std::string>{"1 公交：中环 → 铜锣湾 \"北\"，首班 06:10 · 末班 次日 00:00",
+                                      "1 公交：铜锣湾 \"北\" → 中环，首班 09:10 · 末班 09:10"}));
+
+  // The same feed zipped gives the same files.
+  const fs::path zipped = scratch / "zipped";
+  fs::create_directories(zipped);
+  ImportInto(Zipped(kFeed, zipped / "feed.zip"), zipped / "data");
+  EXPECT_EQ(Files(zipped / "data" / "xianggang"), Files(city));
+  EXPECT_TRUE(Gtfs::IsFeed(zipped / "feed.zip"));
+  EXPECT_TRUE(Gtfs::IsFeed(kFeed));
+  EXPECT_FALSE(Gtfs::IsFeed(kFeed / "stops.txt"));
+}
+
+// Every fault ends with one line naming the file and line, and the city's
+// earlier lines as they were.
+TEST(ImportFeed, RefusesBadFeedsNamingTheFileAndLine) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "data";
+  ImportInto(kFeed, data);
+  const std::string before = ReadText(data / "xianggang" / "1lu.txt");
+  const auto refused = [&](const std::string& file, const std::string& text,
+                           const std::string& why) {
+    const fs::path feed = scratch / "bad";
+    fs::remove_all(feed);
+    fs::copy(kFeed, feed);
+    if (text.empty())
+      fs::remove(feed / file);
+    else
+      std::ofstream(feed / file, std::ios::binary) << text;
+    try {
+      ImportInto(feed, data);
+      ADD_FAILURE() << "imported with " << why;
+    } catch (const Import::ImportError& error) {
+      EXPECT_NE(std::string(error.what()).find(why), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(ReadText(data / "xianggang" / "1lu.txt"), before);
+  };
+  refused("trips.txt", "", "no trips.txt");
+  refused("stops.txt", "stop_name\n甲\n", "stops.txt:1: no column stop_id");
+  refused("stops.txt", "stop_id,stop_name\nS1,甲\nS2,乙,多\n",
+          "stops.txt:3: 3 fields where the header has 2");
+  refused("stops.txt", "stop_id,stop_name\nS1,\xff\n", "stops.txt:2: bytes that are not UTF-8");
+  refused("stops.txt", "stop_id,stop_name\nS1,\"甲\n", "stops.txt:2: a quoted field is not closed");
+  refused("stop_times.txt", "trip_id,departure_time,stop_id,stop_sequence\nT1,6:5:00,S1,1\n",
+          "stop_times.txt:2: \"6:5:00\" is no time H:MM:SS");
+  refused("frequencies.txt", "trip_id,start_time,end_time,headway_secs\nT2,06:00:00,07:00:00,0\n",
+          "frequencies.txt:2: headway_secs");
+
+  std::ofstream(scratch / "notes.zip") << "not a zip\n";
+  EXPECT_THROW(ImportInto(scratch / "notes.zip", data), Import::ImportError);
+  // Ten megabytes of zeros pack to a few kilobytes: past a feed's ratio.
+  const fs::path bomb = scratch / "bomb";
+  fs::create_directories(bomb);
+  std::ofstream(bomb / "stops.txt") << std::string(10 << 20, '0');
+  try {
+    ImportInto(Zipped(bomb, scratch / "bomb.zip"), data);
+    ADD_FAILURE() << "unpacked a zip bomb";
+  } catch (const Import::ImportError& error) {
+    EXPECT_NE(std::string(error.what()).find("past what a feed holds"), std::string::npos);
+  }
+  EXPECT_EQ(ReadText(data / "xianggang" / "1lu.txt"), before);
+}
+
+}  // namespace
