@@ -1,6 +1,7 @@
 #include "gtfs/csv_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "import/city_import.h"
 #include "lines/utf8.h"
@@ -80,6 +81,28 @@ bool CsvReader::ReadRecord() {
     bounds_.clear();
     recordLine_ = line_;
     bool quoted = false, inQuotes = false, any = false;
+    // The common case: a whole line in the buffer without quotes, taken at once.
+    if (at_ < end_) {
+      const char* begin = buffer_.data() + at_;
+      const char* newline = static_cast<const char*>(std::memchr(begin, '\n', end_ - at_));
+      if (newline != nullptr &&
+          std::memchr(begin, '"', static_cast<std::size_t>(newline - begin)) == nullptr) {
+        std::string_view line(begin, static_cast<std::size_t>(newline - begin));
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        for (std::size_t comma; (comma = line.find(',')) != line.npos;
+             line.remove_prefix(comma + 1)) {
+          record_.append(line.substr(0, comma));
+          bounds_.push_back(record_.size());
+        }
+        record_.append(line);
+        bounds_.push_back(record_.size());
+        at_ = static_cast<std::size_t>(newline - buffer_.data()) + 1;
+        ++line_;
+        if (bounds_.size() == 1 && record_.empty()) continue;  // an empty line
+        if (!IsUtf8(record_)) Fail("bytes that are not UTF-8");
+        return true;
+      }
+    }
     for (;;) {
       if (at_ == end_ && !Refill()) {
         if (inQuotes) Fail("a quoted field is not closed");

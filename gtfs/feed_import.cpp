@@ -24,6 +24,15 @@ using Import::ImportError;
 
 constexpr std::int32_t kNoTime = -1;
 
+// Ids to numbers, looked up by the text as read, without a copy.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+using IdIndex = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
+
 struct Stop {
   std::string name;
   std::string location;  // "longitude|latitude"
@@ -95,7 +104,7 @@ class Feed {
 
   std::string source;
   std::vector<Stop> stops;
-  std::unordered_map<std::string, std::uint32_t> stopIndex;
+  IdIndex stopIndex;
   std::vector<Route> routes;
   std::map<std::string, std::size_t> leftOutTypes;  // route_type → routes left out
   std::vector<Trip> trips;
@@ -236,12 +245,15 @@ class Feed {
     const auto sequence = reader.RequiredColumn("stop_sequence");
     const auto departure = reader.Column("departure_time");
     const auto arrival = reader.Column("arrival_time");
-    std::string key;
+    std::string lastTrip;
+    auto tripAt = tripIndex_.end();
     while (reader.Next()) {
-      key.assign(reader.Field(trip));
-      const auto tripAt = tripIndex_.find(key);
-      key.assign(reader.Field(stop));
-      const auto stopAt = stopIndex.find(key);
+      // A trip's rows usually come together: its id is looked up once.
+      if (tripAt == tripIndex_.end() || reader.Field(trip) != lastTrip) {
+        lastTrip.assign(reader.Field(trip));
+        tripAt = tripIndex_.find(lastTrip);
+      }
+      const auto stopAt = stopIndex.find(reader.Field(stop));
       if (tripAt != tripIndex_.end() && tripAt->second == kLeftOut) continue;
       if (tripAt == tripIndex_.end() || stopAt == stopIndex.end()) {
         ++unknownReferences;
@@ -256,8 +268,11 @@ class Feed {
       stopTimes.push_back(
           {tripAt->second, order, stopAt->second, time.empty() ? kNoTime : Seconds(time, reader)});
     }
-    std::ranges::stable_sort(stopTimes, {},
-                             [](const StopTime& row) { return std::pair(row.trip, row.sequence); });
+    const auto byTripAndSequence = [](const StopTime& row) {
+      return std::pair(row.trip, row.sequence);
+    };
+    if (!std::ranges::is_sorted(stopTimes, {}, byTripAndSequence))
+      std::ranges::stable_sort(stopTimes, {}, byTripAndSequence);
   }
 
   void ReadFrequencies() {
@@ -285,8 +300,8 @@ class Feed {
 
   static constexpr std::uint32_t kLeftOut = std::numeric_limits<std::uint32_t>::max();
   FeedFiles files_;
-  std::unordered_map<std::string, std::uint32_t> routeIndex_;
-  std::unordered_map<std::string, std::uint32_t> tripIndex_;
+  IdIndex routeIndex_;
+  IdIndex tripIndex_;
 };
 
 // One run of stops, and the trips that run it.
