@@ -79,7 +79,7 @@ std::string LineMap(const std::vector<MapDirection>& directions, std::string_vie
                "\" r=\"" + (name == focus ? "16" : "9") + "\" stroke=\"" + std::string(colour) +
                "\"><title>" + EscapeHtml(name) + "</title></circle>\n";
     }
-    svg += line + "\"/>\n" + marks;
+    svg.append(line).append("\"/>\n").append(marks);
   }
   if (const auto& first = drawn.front(); !first.empty())
     for (const auto* end : {&first.front(), &first.back()}) {

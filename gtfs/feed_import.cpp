@@ -402,8 +402,9 @@ Import::ImportReport ImportFeed(const Import::ImportRequest& request) {
       if (std::ranges::find(routeIds, direction.route) != routeIds.end()) own.push_back(&direction);
     if (own.empty()) continue;
     std::ranges::sort(own, {}, &Direction::firstTrip);
+    const std::uint32_t firstRoute = routeIds.front();
     auto page = std::ranges::find_if(
-        own, [&](const Direction* d) { return d->route == routeIds.front() && d->key == "0"; });
+        own, [firstRoute](const Direction* d) { return d->route == firstRoute && d->key == "0"; });
     if (page == own.end())
       page = std::ranges::max_element(own, [](const Direction* a, const Direction* b) {
         return a->trips < b->trips || (a->trips == b->trips && a->firstTrip > b->firstTrip);
