@@ -106,6 +106,13 @@ std::string CityLinesList(const CityIndex& city) {
   return List(items);
 }
 
+Page NoSuchCityPage(const std::vector<CitySummary>& cities, std::string_view path) {
+  std::vector<std::string> items;
+  for (const CitySummary& city : cities)
+    items.push_back(NameLink(Lines::CityLinesPath(city.city), city.name));
+  return {404, HtmlPage("没有这个城市", "<p>" + Bdi(path) + "</p>\n" + List(items))};
+}
+
 Page CityLinesPage(const CityIndex& city) {
   const PageCity context = Context(city);
   return {city.Lines().empty() ? 404 : 200,

@@ -26,6 +26,9 @@ struct CitySummary {
 // "/": the cities, each linked to its lines.
 Page CitiesPage(const std::vector<CitySummary>& cities);
 
+// 404 for an address of a city there is not: "没有这个城市", with the cities.
+Page NoSuchCityPage(const std::vector<CitySummary>& cities, std::string_view path);
+
 // "/{city}/xianlu/": the city's lines, each with its first direction.
 Page CityLinesPage(const CityIndex& city);
 // The list of that page.

@@ -119,12 +119,7 @@ Page PageCache::Kept(CachedCity& city, const std::string& key, const std::functi
 }
 
 Page PageCache::NoSuchCity(std::string_view rawPath) {
-  std::vector<std::string> items;
-  for (const CitySummary& city : Cities())
-    items.push_back(NameLink(Lines::CityLinesPath(city.city), city.name));
-  std::string body = "<p>" + Bdi(Lines::PercentDecode(rawPath)) + "</p>\n<ul class=\"guide\">\n";
-  for (const std::string& item : items) body += "<li>" + item + "</li>\n";
-  return {404, HtmlPage("没有这个城市", body + "</ul>\n")};
+  return NoSuchCityPage(Cities(), Lines::PercentDecode(rawPath));
 }
 
 void PageCache::ForgetGuidePages(CachedCity& city) {
