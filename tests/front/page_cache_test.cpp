@@ -1,12 +1,15 @@
 #include "front/page_cache.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <tuple>
 
+#include "lines/data_folders.h"
 #include "lines/line_address.h"
 #include "lines/line_file.h"
 #include "query/station_list.h"
@@ -73,9 +76,23 @@ TEST(LineAddress, ParsesEveryKindOfAddressAndNothingElse) {
     EXPECT_EQ(Lines::ParseAddress(other).kind, Kind::Other) << other;
 }
 
+// The user's lines go under $XDG_DATA_HOME when it is absolute, else under
+// the home folder: $HOME, or the password database's when HOME is unset.
+TEST(DataFolders, TheUsersFolderFollowsTheEnvironment) {
+  ::setenv("XDG_DATA_HOME", "/data", 1);
+  EXPECT_EQ(Lines::UserDataFolder(), fs::path("/data/ridelon/site"));
+  ::setenv("XDG_DATA_HOME", "relative", 1);  // invalid: ignored
+  ::setenv("HOME", "/home/rider", 1);
+  EXPECT_EQ(Lines::UserDataFolder(), fs::path("/home/rider/.local/share/ridelon/site"));
+  ::unsetenv("HOME");
+  const passwd* user = getpwuid(getuid());
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(Lines::UserDataFolder(), fs::path(user->pw_dir) / ".local/share/ridelon/site");
+}
+
 // %XX in either case is its byte; a "%" without two hex digits stays.
 TEST(LineAddress, DecodesPercentEscapesAndNothingElse) {
-  EXPECT_EQ(Lines::PercentDecode("%4a%4A%30%7e"), "JJ0~");
+  EXPECT_EQ(Lines::PercentDecode("%4a%4A%30%7e%09"), "JJ0~\t");
   EXPECT_EQ(Lines::PercentDecode("%G0%0G%g1%%41%4"), "%G0%0G%g1%A%4");
 }
 
