@@ -182,6 +182,10 @@ TEST(ImportFeed, RefusesBadFeedsNamingTheFileAndLine) {
   refused("stops.txt", "stop_id,stop_name\nS1,\"甲\n", "stops.txt:2: a quoted field is not closed");
   refused("stop_times.txt", "trip_id,departure_time,stop_id,stop_sequence\nT1,6:5:00,S1,1\n",
           "stop_times.txt:2: \"6:5:00\" is no time H:MM:SS");
+  for (const char* time : {"06:60:00", "06:6a:00", "ab:00:00"})
+    refused("stop_times.txt",
+            "trip_id,departure_time,stop_id,stop_sequence\nT1," + std::string(time) + ",S1,1\n",
+            "stop_times.txt:2: \"" + std::string(time) + "\" is no time H:MM:SS");
   refused("frequencies.txt", "trip_id,start_time,end_time,headway_secs\nT2,06:00:00,07:00:00,0\n",
           "frequencies.txt:2: headway_secs");
 
