@@ -150,6 +150,20 @@ TEST(ImportFeed, WritesTheLinesWorkedOutByHand) {
   EXPECT_FALSE(Gtfs::IsFeed(kFeed / "stops.txt"));
 }
 
+// Without direction_id, trips go by their ends, and the page is the direction
+// with most trips, of as many the first in the file.
+TEST(ImportFeed, GroupsTripsByTheirEndsWithoutDirectionIds) {
+  const fs::path scratch = Testing::ScratchFolder();
+  fs::copy(kFeed, scratch / "feed");
+  std::ofstream(scratch / "feed" / "trips.txt")
+      << "route_id,service_id,trip_id\nR1,WK,T4\nR1,WK,T1\nR1,WK,T3\nR3,WK,T6\nR4,WK,T7\n";
+  ImportInto(scratch / "feed", scratch / "data");
+  const Lines::LineFile one = Lines::ReadLineFile(scratch / "data" / "xianggang" / "1lu.txt");
+  EXPECT_EQ(one.stops.front().name, "铜锣湾 \"北\"");  // T4's, first of three with one trip
+  ASSERT_EQ(one.moreDirections.size(), 2u);            // T1's and T3's, by their ends
+  EXPECT_EQ(one.moreDirections[1].stops.back().name, "湾仔");
+}
+
 // Every fault ends with one line naming the file and line, and the city's
 // earlier lines as they were.
 TEST(ImportFeed, RefusesBadFeedsNamingTheFileAndLine) {
