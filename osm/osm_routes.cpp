@@ -66,12 +66,16 @@ class WantedMembers {
  public:
   // The same id always gets the same slot.
   std::size_t Want(osmium::object_id_type id) {
+    maybe_[static_cast<std::size_t>(id) & kMaybeMask] = true;
     const auto [slot, added] = slots_.try_emplace(id, facts_.size());
     if (added) facts_.emplace_back();
     return slot->second;
   }
 
   void Offer(const osmium::OSMObject& object) {
+    // Most objects of an extract are no route's member: a bit tells most of
+    // them apart before the lookup.
+    if (!maybe_[static_cast<std::size_t>(object.id()) & kMaybeMask]) return;
     if (const auto slot = slots_.find(object.id()); slot != slots_.end())
       facts_[slot->second] = {NameOf(object.tags()), LocationOf(object),
                               IsTaggedStop(object.tags())};
@@ -83,6 +87,8 @@ class WantedMembers {
   }
 
  private:
+  static constexpr std::size_t kMaybeMask = (std::size_t{1} << 22) - 1;
+  std::vector<bool> maybe_ = std::vector<bool>(kMaybeMask + 1);
   std::unordered_map<osmium::object_id_type, std::size_t> slots_;
   std::vector<std::optional<MemberFacts>> facts_;
 };
