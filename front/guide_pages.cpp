@@ -108,6 +108,7 @@ std::string CityLinesList(const CityIndex& city) {
 
 Page NoSuchCityPage(const std::vector<CitySummary>& cities, std::string_view path) {
   std::vector<std::string> items;
+  items.reserve(cities.size());
   for (const CitySummary& city : cities)
     items.push_back(NameLink(Lines::CityLinesPath(city.city), city.name));
   return {404, HtmlPage("没有这个城市", "<p>" + Bdi(path) + "</p>\n" + List(items))};
