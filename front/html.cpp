@@ -1,5 +1,7 @@
 #include "front/html.h"
 
+#include <charconv>
+
 #include "lines/line_address.h"
 
 namespace Front {
@@ -111,13 +113,16 @@ std::string HtmlPage(std::string_view title, std::string_view body) {
 
 namespace {
 
-// "24:40" as "次日 00:40": a service day runs on past midnight.
+// "24:40" as "次日 00:40": a service day runs on past midnight. A line file is
+// free text, so anything that is not hours and minutes is shown as it stands.
 std::string ClockText(std::string_view time) {
   const auto colon = time.find(':');
   int hours = 0;
-  for (const char c : time.substr(0, colon))
-    if (c >= '0' && c <= '9') hours = hours * 10 + (c - '0');
-  if (colon == time.npos || hours < 24) return std::string(time);
+  const char* const end = time.data() + (colon == time.npos ? time.size() : colon);
+  const auto [parsed, error] = std::from_chars(time.data(), end, hours);
+  if (colon == time.npos || error != std::errc() || parsed != end || hours < 24) {
+    return std::string(time);
+  }
   const std::string next = std::to_string(hours - 24);
   return "次日 " + std::string(next.size() < 2 ? "0" : "") + next + std::string(time.substr(colon));
 }

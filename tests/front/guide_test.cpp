@@ -13,6 +13,7 @@
 #include <set>
 #include <tuple>
 
+#include "front/html.h"
 #include "front/page_cache.h"
 #include "lines/city_index.h"
 #include "lines/line_address.h"
@@ -236,6 +237,18 @@ TEST_F(GuideTest, SetsEveryNameApartFromTheTextAroundIt) {
 
 // Names as a query shows them (full width) find the stops; two variants
 // that read the same are one row; a trip from a stop to itself is none.
+// Times come from a line file, which anyone may edit: hours past the day run
+// into the next, and anything that is not a clock is shown as it stands.
+TEST(TimesText, ShowsTheNextDayAndLeavesOddTimesAsTheyStand) {
+  EXPECT_EQ(Front::TimesText("06:05-24:40"), "首班 06:05 · 末班 次日 00:40");
+  EXPECT_EQ(Front::TimesText("23:59-35:01"), "首班 23:59 · 末班 次日 11:01");
+  EXPECT_EQ(Front::TimesText("24:00-"), "首班 次日 00:00 · 末班 ");
+  EXPECT_EQ(Front::TimesText("99999999999:00-2x:00"), "首班 99999999999:00 · 末班 2x:00");
+  EXPECT_EQ(Front::TimesText("-25:00-<b>"), "首班  · 末班 次日 01:00-&lt;b&gt;");
+  EXPECT_EQ(Front::TimesText("06:05"), "");
+  EXPECT_EQ(Front::TimesText(""), "");
+}
+
 TEST_F(GuideTest, FindsStopsInEitherWidthAndRepeatsNoRow) {
   Write("ceshi/9lu.txt", "地铁3号线 A口\n甲\n> 区间车\n地铁3号线 A口\n甲\n");
   EXPECT_EQ(Items(Lines::StopPath("ceshi", "地铁３号线　Ａ口")),
