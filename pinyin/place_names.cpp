@@ -16,17 +16,18 @@ namespace {
 // divisions (GB/T 2260 with its pinyin names), as in 《中华人民共和国行政区划简册》.
 // Sorted by name.
 constexpr auto kEstablished = [] {
-  std::array<std::pair<std::u16string_view, std::u16string_view>, 33> names{{
+  std::array<std::pair<std::u16string_view, std::u16string_view>, 36> names{{
       {u"东阿", u"donge"},    {u"乐亭", u"laoting"},  {u"乐清", u"yueqing"},
       {u"乐陵", u"laoling"},  {u"什邡", u"shifang"},  {u"六合", u"luhe"},
-      {u"六安", u"luan"},     {u"单县", u"shanxian"}, {u"大埔", u"dabu"},
-      {u"宕昌", u"tanchang"}, {u"尉氏", u"yushi"},    {u"尉犁", u"yuli"},
+      {u"六安", u"luan"},     {u"单县", u"shanxian"}, {u"吴堡", u"wubu"},
+      {u"大埔", u"dabu"},     {u"宕昌", u"tanchang"}, {u"尉犁", u"yuli"},
       {u"枞阳", u"zongyang"}, {u"柞水", u"zhashui"},  {u"泌阳", u"biyang"},
       {u"洪洞", u"hongtong"}, {u"浚县", u"xunxian"},  {u"涡阳", u"guoyang"},
-      {u"牟平", u"muping"},   {u"犍为", u"qianwei"},  {u"瑷珲", u"aihui"},
-      {u"番禺", u"panyu"},    {u"筠连", u"junlian"},  {u"繁峙", u"fanshi"},
-      {u"莘县", u"shenxian"}, {u"荥经", u"yingjing"}, {u"荥阳", u"xingyang"},
-      {u"蔚县", u"yuxian"},   {u"蚌埠", u"bengbu"},   {u"重庆", u"chongqing"},
+      {u"牟平", u"muping"},   {u"犍为", u"qianwei"},  {u"珲春", u"hunchun"},
+      {u"瑷珲", u"aihui"},    {u"番禺", u"panyu"},    {u"称多", u"chenduo"},
+      {u"筠连", u"junlian"},  {u"繁峙", u"fanshi"},   {u"荥经", u"yingjing"},
+      {u"荥阳", u"xingyang"}, {u"莘县", u"shenxian"}, {u"蔚县", u"yuxian"},
+      {u"蚌埠", u"bengbu"},   {u"蚌山", u"bengshan"}, {u"重庆", u"chongqing"},
       {u"铅山", u"yanshan"},  {u"长子", u"zhangzi"},  {u"黄陂", u"huangpi"},
   }};
   std::ranges::sort(names);
@@ -36,8 +37,9 @@ constexpr auto kEstablished = [] {
 // Suffixes a user may type after a division's name, longest first.
 constexpr std::array<std::u16string_view, 9> kSuffixes = {
     u"特别行政区", u"自治州", u"自治县", u"市", u"省", u"县", u"区", u"州", u"盟"};
-// Of those, the ones that are never part of a name's own spelling.
-constexpr std::array<std::u16string_view, 3> kDropped = {u"特别行政区", u"市", u"省"};
+// Of those, the ones that are never part of the spelling of a name of two
+// characters or more (a county of one character keeps its 县: 单县 is shanxian).
+constexpr std::array<std::u16string_view, 5> kDropped = {u"特别行政区", u"市", u"省", u"县", u"盟"};
 
 const std::u16string_view* Established(std::u16string_view name) {
   const auto found = std::ranges::lower_bound(

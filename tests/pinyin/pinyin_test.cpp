@@ -110,6 +110,10 @@ TEST(PlaceToPinyin, SpellsPlacesAsTheyAreSpelled) {
       {u"六合", u"luhe"},        {u"济南市", u"jinan"},
       {u"山东省", u"shandong"},  {u"苏州", u"suzhou"},
       {u"恩施州", u"enshizhou"}, {u"市", u"shi"},
+      {u"尉氏县", u"weishi"},    {u"尉犁", u"yuli"},
+      {u"吴堡县", u"wubu"},      {u"称多", u"chenduo"},
+      {u"琿春", u"hunchun"},     {u"蚌山区", u"bengshan"},
+      {u"新县", u"xinxian"},     {u"阿拉善盟", u"alashan"},
       {u"Beijing", u"Beijing"}};
   for (const auto& [name, spelling] : places)
     EXPECT_EQ(Pinyin::PlaceToPinyin(name), spelling) << std::string(name.begin(), name.end());
