@@ -8,7 +8,7 @@
 #include "import/on_every_core.h"
 #include "lines/city_index.h"
 #include "lines/line_file.h"
-#include "pinyin/pinyin.h"
+#include "pinyin/place_names.h"
 #include "query/text_trim.h"
 #include "web/text_codec.h"
 
@@ -71,9 +71,7 @@ bool LinkCity(const fs::path& dataFolder, const std::string& alias, const std::s
 
 bool SameCity(std::string_view a, std::string_view b) {
   const auto key = [](std::string_view name) {
-    std::u16string text = Pinyin::Simplified(Query::TrimSpaces(Web::FromUtf8(name)));
-    if (text.size() > 2 && text.ends_with(u'市')) text.pop_back();
-    return text;
+    return Pinyin::PlaceName(Query::TrimSpaces(Web::FromUtf8(name)));
   };
   return key(a) == key(b);
 }

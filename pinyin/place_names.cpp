@@ -47,19 +47,34 @@ const std::u16string_view* Established(std::u16string_view name) {
   return found != kEstablished.end() && found->first == name ? &found->second : nullptr;
 }
 
+// The suffix a name ends with, leaving at least two characters before it; the
+// longest decides (峨边彝族自治县 ends with 自治县, not with 县).
+std::u16string_view SuffixOf(std::u16string_view name) {
+  for (const std::u16string_view suffix : kSuffixes)
+    if (name.ends_with(suffix) && name.size() >= suffix.size() + 2) return suffix;
+  return {};
+}
+
+std::u16string WithoutDroppedSuffix(std::u16string name) {
+  const std::u16string_view suffix = SuffixOf(name);
+  if (std::ranges::find(kDropped, suffix) != kDropped.end())
+    name.resize(name.size() - suffix.size());
+  return name;
+}
+
 }  // namespace
+
+std::u16string PlaceName(std::u16string_view typed) {
+  return WithoutDroppedSuffix(Simplified(typed));
+}
 
 std::u16string PlaceToPinyin(std::u16string_view typed) {
   const std::u16string name = Simplified(typed);
-  if (const auto* spelling = Established(name)) return std::u16string(*spelling);
-  for (const std::u16string_view suffix : kSuffixes) {
-    if (!name.ends_with(suffix) || name.size() < suffix.size() + 2) continue;
-    const std::u16string_view stem =
-        std::u16string_view(name).substr(0, name.size() - suffix.size());
-    if (const auto* spelling = Established(stem)) return std::u16string(*spelling);
-    if (std::ranges::find(kDropped, suffix) != kDropped.end()) return TextToPinyin(stem);
-  }
-  return TextToPinyin(name);
+  const std::u16string_view stem =
+      std::u16string_view(name).substr(0, name.size() - SuffixOf(name).size());
+  for (const std::u16string_view known : {std::u16string_view(name), stem})
+    if (const auto* spelling = Established(known)) return std::u16string(*spelling);
+  return TextToPinyin(WithoutDroppedSuffix(name));
 }
 
 }  // namespace Pinyin

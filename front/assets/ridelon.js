@@ -26,10 +26,15 @@ const trimmed = (text) => text.replace(/^[ \u3000]+|[ \u3000]+$/g, "");
 // Whether a stop's page has an address that browsers keep as it is.
 const hasPage = (stop) => stop.split("/").every((p) => p && p !== "." && p !== "..");
 
+// A place's name without the suffix the site drops when it romanises it
+// (济南市 is 济南, 尉氏县 尉氏; 单县 and an autonomous county keep theirs).
+const placeName = (name) => /自治[州县]$/.test(name) ? name :
+  name.replace(/^(.{2,}?)(特别行政区|市|省|县|盟)$/u, "$1");
+
 function cityOf(cities, typed) {
   const text = trimmed(typed);
   return cities.find((c) => c.name === text || c.city === text) ||
-    cities.find((c) => c.name === text.replace(/市$/, "") || c.name + "市" === text);
+    cities.find((c) => placeName(c.name) === placeName(text));
 }
 
 // A line's address, as a query composes it: spaces trimmed for buses, full

@@ -154,6 +154,8 @@ def check_guide(driver, base, site_base, where):
     check(driver.current_url == base + "/ceshi/xianlu/K5ludianche/", where + ": line form to " + driver.current_url)
     driver.back()
     check("/chaxun/" in driver.current_url or "/ceshi/xianlu/" in driver.current_url, where + ": back")
+    submit(driver, base, 0, {"city": "测试县", "line": "1"})
+    check(driver.current_url == base + "/ceshi/xianlu/1lu/", where + ": city with 县 to " + driver.current_url)
     submit(driver, base, 1, {"stop": "地铁３号线　Ａ口"})
     check(urllib.parse.unquote(driver.current_url) == base + "/ceshi/zhandian/地铁3号线 A口/",
           where + ": stop form to " + repr(urllib.parse.unquote(driver.current_url)))

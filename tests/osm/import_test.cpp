@@ -334,8 +334,11 @@ TEST(ImportLines, KeepsCitiesOfOneSpellingApart) {
   fs::copy(data / "taibei", data / "tb", fs::copy_options::recursive);  // by hand
   const std::string cities = Answer(data, "/").html;
   EXPECT_EQ(cities.find("台北市"), cities.rfind("台北市"));  // listed once
-  import("泰州市", {}, false);                               // the same city again
-  import("台州", {}, true);                                  // taken over
+  import("尉氏县");
+  import("尉氏");  // a county with and without its 县: one city
+  EXPECT_EQ(ReadText(data / "weishi" / ".city"), "尉氏\n");
+  import("泰州市", {}, false);  // the same city again
+  import("台州", {}, true);     // taken over
   EXPECT_EQ(ReadText(data / "taizhou" / ".city"), "台州\n");
   EXPECT_FALSE(fs::exists(data / "taizhoutz"));  // 台州's earlier import, now in taizhou
 
