@@ -10,25 +10,27 @@ namespace Pinyin {
 
 namespace {
 
-// County-level and higher divisions whose established spelling is not what
-// their characters usually read. No Debian package holds these readings; they
-// are the spellings of the Ministry of Civil Affairs' list of administrative
-// divisions (GB/T 2260 with its pinyin names), as in 《中华人民共和国行政区划简册》.
+// County-level and higher divisions (Hong Kong's districts and Macau's
+// parishes among them) whose established spelling is not what their characters
+// usually read. No Debian package holds these readings; they are the spellings
+// of the Ministry of Civil Affairs' list of administrative divisions (GB/T 2260
+// with its pinyin names), as in 《中华人民共和国行政区划简册》.
 // Sorted by name.
 constexpr auto kEstablished = [] {
-  std::array<std::pair<std::u16string_view, std::u16string_view>, 36> names{{
-      {u"东阿", u"donge"},    {u"乐亭", u"laoting"},  {u"乐清", u"yueqing"},
-      {u"乐陵", u"laoling"},  {u"什邡", u"shifang"},  {u"六合", u"luhe"},
-      {u"六安", u"luan"},     {u"单县", u"shanxian"}, {u"吴堡", u"wubu"},
-      {u"大埔", u"dabu"},     {u"宕昌", u"tanchang"}, {u"尉犁", u"yuli"},
-      {u"枞阳", u"zongyang"}, {u"柞水", u"zhashui"},  {u"泌阳", u"biyang"},
-      {u"洪洞", u"hongtong"}, {u"浚县", u"xunxian"},  {u"涡阳", u"guoyang"},
-      {u"牟平", u"muping"},   {u"犍为", u"qianwei"},  {u"珲春", u"hunchun"},
-      {u"瑷珲", u"aihui"},    {u"番禺", u"panyu"},    {u"称多", u"chenduo"},
-      {u"筠连", u"junlian"},  {u"繁峙", u"fanshi"},   {u"荥经", u"yingjing"},
-      {u"荥阳", u"xingyang"}, {u"莘县", u"shenxian"}, {u"蔚县", u"yuxian"},
-      {u"蚌埠", u"bengbu"},   {u"蚌山", u"bengshan"}, {u"重庆", u"chongqing"},
-      {u"铅山", u"yanshan"},  {u"长子", u"zhangzi"},  {u"黄陂", u"huangpi"},
+  std::array<std::pair<std::u16string_view, std::u16string_view>, 38> names{{
+      {u"东阿", u"donge"},    {u"乐亭", u"laoting"},   {u"乐清", u"yueqing"},
+      {u"乐陵", u"laoling"},  {u"什邡", u"shifang"},   {u"六合", u"luhe"},
+      {u"六安", u"luan"},     {u"单县", u"shanxian"},  {u"吴堡", u"wubu"},
+      {u"大埔", u"dabu"},     {u"宕昌", u"tanchang"},  {u"尉犁", u"yuli"},
+      {u"枞阳", u"zongyang"}, {u"柞水", u"zhashui"},   {u"氹仔", u"dangzai"},
+      {u"泌阳", u"biyang"},   {u"洪洞", u"hongtong"},  {u"浚县", u"xunxian"},
+      {u"涡阳", u"guoyang"},  {u"湾仔", u"wanzai"},    {u"牟平", u"muping"},
+      {u"犍为", u"qianwei"},  {u"珲春", u"hunchun"},   {u"瑷珲", u"aihui"},
+      {u"番禺", u"panyu"},    {u"称多", u"chenduo"},   {u"筠连", u"junlian"},
+      {u"繁峙", u"fanshi"},   {u"荥经", u"yingjing"},  {u"荥阳", u"xingyang"},
+      {u"莘县", u"shenxian"}, {u"蔚县", u"yuxian"},    {u"蚌埠", u"bengbu"},
+      {u"蚌山", u"bengshan"}, {u"重庆", u"chongqing"}, {u"铅山", u"yanshan"},
+      {u"长子", u"zhangzi"},  {u"黄陂", u"huangpi"},
   }};
   std::ranges::sort(names);
   return names;

@@ -138,6 +138,8 @@ TEST(PlaceToPinyin, SpellsPlacesAsTheyAreSpelled) {
       {u"新县", u"xinxian"},
       {u"阿拉善盟", u"alashan"},
       {u"峨边彝族自治县", u"ebianyizuzizhixian"},
+      {u"灣仔", u"wanzai"},
+      {u"深水埗", u"shenshuibu"},
       {u"Beijing", u"Beijing"}};
   for (const auto& [name, spelling] : places)
     EXPECT_EQ(Pinyin::PlaceToPinyin(name), spelling) << std::string(name.begin(), name.end());
