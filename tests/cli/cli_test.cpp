@@ -171,6 +171,8 @@ TEST(Cli, QueriesTheLinesOnThisMachineWithNothingElseRunning) {
   EXPECT_EQ(found.err, Utf8(Query::kQueryingStatus) + "\n" + Utf8(Query::kFoundStatus) + "\n");
   const auto raw = Cli({"query", "--raw", "济南", "K55"}).out;
   EXPECT_TRUE(raw.starts_with("<!DOCTYPE html>") && raw.ends_with("\n甲站——乙站\n")) << raw;
+  EXPECT_EQ(raw.find("甲站——乙站"), raw.rfind("甲站——乙站"))
+      << raw;  // the page, then the stops once
   // A typed "#" or "?" is part of the line: no such line, not K55.
   const auto missing = Cli({"query", "--trolleybus", "济南", "K55#x?y"});
   EXPECT_EQ(missing.exitCode, 1);

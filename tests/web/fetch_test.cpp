@@ -79,6 +79,22 @@ TEST(FetchText, PutsSpacesChineseAndUrlSyntaxOnTheWirePercentEncoded) {
   EXPECT_EQ(requestLine, "GET /jinan/xianlu/../../JINAN/./K55lu/ HTTP/1.1");
 }
 
+// A page exactly at a limit is read; one byte more is refused, whether in
+// the headers or in the body.
+TEST(FetchText, ReadsUpToEachLimitAndNotAByteMore) {
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n";
+  RawServer site([&](int socket, const std::string&) { RawServer::Send(socket, head + "ok"); });
+  const auto fetch = [&](std::uint64_t headerBytes, std::uint64_t bodyBytes) {
+    Web::FetchLimits limits = ShortLimits();
+    limits.maxHeaderBytes = headerBytes;
+    limits.maxBodyBytes = bodyBytes;
+    return FetchText(site.Url("page"), "UTF-8", limits);
+  };
+  EXPECT_EQ(TextOf(fetch(head.size(), 2)), u"ok");
+  EXPECT_EQ(fetch(head.size() - 1, 2).failure.kind, Web::FailureKind::HeadersTooLarge);
+  EXPECT_EQ(fetch(head.size(), 1).failure.kind, Web::FailureKind::BodyTooLarge);
+}
+
 TEST(FetchText, GivesNothingForUnusableAddresses) {
   for (const std::u16string address : {u"file:///etc/hostname", u"ftp://127.0.0.1/", u"", u"::"}) {
     const auto outcome = FetchText(address, "UTF-8", ShortLimits());
