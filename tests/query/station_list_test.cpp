@@ -45,6 +45,8 @@ TEST(ExtractStationList, CutsAtTheFirstStartMarkerBeforeTheEndMarker) {
   // A marker only after the first end marker counts as absent.
   EXPECT_EQ(ExtractStationList(u"标题}]}[{name:'东站'}]}"), Found(u"标题"));
   EXPECT_EQ(ExtractStationList(u"[{name:'一'}],[{name:'二'}]}"), Found(u"一—二"));
+  // An end marker right after the start marker ends empty records.
+  EXPECT_EQ(ExtractStationList(u"标题[{name:}]}"), kNotFound);
 }
 
 TEST(ExtractStationList, KeepsOnlyDoubleByteCharacters) {

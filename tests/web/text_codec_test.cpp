@@ -49,6 +49,10 @@ TEST(ToUtf8, EncodesEveryUnitAndReplacesLoneSurrogates) {
             "a\xEF\xBF\xBD"
             "b");
   EXPECT_EQ(Web::ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
+  // The surrogate range's ends, and the characters just outside it.
+  EXPECT_EQ(Web::ToUtf8(std::u16string{char16_t{0xD7FF}, char16_t{0xDFFF}, char16_t{0xDBFF},
+                                       char16_t{0xE000}}),
+            "\xED\x9F\xBF\xEF\xBF\xBD\xEF\xBF\xBD\xEE\x80\x80");
   EXPECT_EQ(Web::FromUtf8(Web::ToUtf8(u"旅游1 区间")), u"旅游1 区间");
 }
 
