@@ -7,14 +7,11 @@
 
 namespace Ui {
 
-bool UseChineseQtTexts(QCoreApplication& app) {
-  auto* translator = new QTranslator(&app);
+void UseChineseQtTexts(QCoreApplication& app) {
+  auto* translator = new QTranslator(&app);  // the application's, for as long as it runs
   if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-      QCoreApplication::installTranslator(translator))
-    return true;
-  delete translator;
-  return false;
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
 }
 
 }  // namespace Ui
