@@ -68,6 +68,8 @@ TEST(CodeToPinyin, AgreesWithABackwardScanOnEveryLevel1Code) {
     if (const auto c = characters.find(static_cast<std::int16_t>(code));
         c != characters.end() && !syllable.empty()) {
       ASSERT_EQ(TextToPinyin(std::u16string(1, c->second)), syllable) << code;
+      // In a place name too: 著 is not read as its variant 着.
+      ASSERT_EQ(Pinyin::PlaceToPinyin(std::u16string(1, c->second)), syllable) << code;
       ++checked;
     }
   }
