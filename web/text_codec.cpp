@@ -103,7 +103,7 @@ std::string ToUtf8(std::u16string_view text) {
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       ucs4 += static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
     } else {
-      ucs4 += unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit;  // a lone surrogate
+      ucs4 += unit;  // a lone surrogate is no character: iconv refuses it, and it is replaced
     }
   }
   return Convert("UTF-8", kUcs4, {reinterpret_cast<const char*>(ucs4.data()), ucs4.size() * 4},
