@@ -69,10 +69,9 @@ std::string CharsetName(std::string_view charset) {
 }  // namespace
 
 std::u16string BytesToText(std::span<const std::uint8_t> bytes, std::string_view charset) {
-  const std::string ucs4 =
-      Convert(kUcs4, CharsetName(charset),
-              {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
-              {reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement}, 1);
+  const std::string ucs4 = Convert(
+      kUcs4, CharsetName(charset), {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+      {reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement}, 1);
   std::u16string text;
   text.reserve(ucs4.size() / 4);
   for (std::size_t i = 0; i + 4 <= ucs4.size(); i += 4) {
