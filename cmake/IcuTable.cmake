@@ -1,6 +1,5 @@
 # Tables taken from ICU at build time, so that the programs start with them
 # ready and need no ICU at run time.
-find_package(ICU REQUIRED COMPONENTS uc)
 
 # Builds tools/NAME_gen.cpp against ICU and has it write
 # generated/NAME.inc in the calling folder's build tree, which the folder's

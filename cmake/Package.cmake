@@ -5,7 +5,6 @@ set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/ridelon)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${doc_dir})
 # Debian wants the changelog and manual pages compressed, without a timestamp
 # in the gzip header.
-find_program(GZIP gzip REQUIRED)
 function(ridelon_gzipped source name destination)
   set(text ${PROJECT_BINARY_DIR}/packaging/${name})
   configure_file(${source} ${text} @ONLY)
