@@ -14,11 +14,11 @@ bool IsLevel1(std::int16_t code) {
   return code >= kFirstLevel1 && code <= kLastLevel1 && (code & 0xFF) >= 0xA1;
 }
 
-template <typename Pairs>
-auto FindUnit(const Pairs& pairs, char16_t unit) -> decltype(&pairs[0]) {
+template <typename Pairs, typename Key>
+auto FindUnit(const Pairs& pairs, Key key) -> decltype(&pairs[0]) {
   const auto found =
-      std::ranges::lower_bound(pairs, unit, {}, [](const auto& p) { return p.first; });
-  return found != pairs.end() && found->first == unit ? &*found : nullptr;
+      std::ranges::lower_bound(pairs, key, {}, [](const auto& p) { return p.first; });
+  return found != pairs.end() && found->first == key ? &*found : nullptr;
 }
 
 char16_t SimplifiedUnit(char16_t unit) {
@@ -42,7 +42,7 @@ void AppendUnit(const CharCodeTable& codes, char16_t unit, std::u16string& out) 
   if (AppendCode(codes[unit], out)) return;
   const char16_t simplified = SimplifiedUnit(unit);
   if (simplified != unit && AppendCode(codes[simplified], out)) return;
-  if (const auto* reading = FindUnit(kUnihanReadings, simplified))
+  if (const auto* reading = FindUnit(kUnihanReadings, char32_t{simplified}))
     out += kUnihanSyllables[reading->second];
 }
 
@@ -57,7 +57,18 @@ std::u16string CodeToPinyin(std::int16_t code) {
 std::u16string TextToPinyin(std::u16string_view text) {
   const CharCodeTable& codes = CharCodes();
   std::u16string result;
-  for (const char16_t unit : text) AppendUnit(codes, unit, result);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      AppendUnit(codes, unit, result);
+    } else if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      // A character beyond the BMP: Unihan's reading by its code point.
+      const char32_t c = 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[++i] - 0xDC00);
+      if (const auto* reading = FindUnit(kUnihanReadings, c))
+        result += kUnihanSyllables[reading->second];
+    }  // a lone surrogate is no character
+  }
   return result;
 }
 

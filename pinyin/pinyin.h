@@ -14,11 +14,11 @@ namespace Pinyin {
 // their toneless syllable, and every other code nothing.
 std::u16string CodeToPinyin(std::int16_t code);
 
-// The concatenated romanisation of every code unit of `text`, with nothing in
+// The concatenated romanisation of every character of `text`, with nothing in
 // between: CodeToPinyin of its code, and for a character beyond GB2312 level
 // 1, the reading of its simplified form if it is a traditional character,
-// else its own (Unicode's Unihan kMandarin): 济南 gives jinan, 深圳 shenzhen,
-// 臺北 taibei, Beijing stays Beijing.
+// else its own (Unicode's Unihan kMandarin), beyond the BMP too: 济南 gives
+// jinan, 深圳 shenzhen, 臺北 taibei, Beijing stays Beijing.
 std::u16string TextToPinyin(std::u16string_view text);
 
 // `text` with each traditional character as its simplified form.

@@ -57,14 +57,22 @@ std::u16string_view SuffixOf(std::u16string_view name) {
   return {};
 }
 
-std::u16string WithoutDroppedSuffix(std::u16string name) {
+// Of a simplified name; one of kDropped, so it outlives the name.
+std::u16string_view DroppedSuffixOf(std::u16string_view name) {
   const std::u16string_view suffix = SuffixOf(name);
-  if (std::ranges::find(kDropped, suffix) != kDropped.end())
-    name.resize(name.size() - suffix.size());
+  return std::ranges::find(kDropped, suffix) != kDropped.end() ? suffix : std::u16string_view();
+}
+
+std::u16string WithoutDroppedSuffix(std::u16string name) {
+  name.resize(name.size() - DroppedSuffixOf(name).size());
   return name;
 }
 
 }  // namespace
+
+std::u16string_view DroppedSuffix(std::u16string_view name) {
+  return DroppedSuffixOf(Simplified(name));
+}
 
 std::u16string PlaceName(std::u16string_view typed) {
   return WithoutDroppedSuffix(Simplified(typed));

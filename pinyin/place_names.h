@@ -18,4 +18,8 @@ std::u16string PlaceToPinyin(std::u16string_view name);
 // the suffix PlaceToPinyin drops dropped (臺北市 and 台北 are 台北).
 std::u16string PlaceName(std::u16string_view name);
 
+// The suffix PlaceName drops from `name` (市, 省, 县, 盟, 特别行政区), or
+// nothing: what tells 长沙县 from 长沙市, which share a PlaceName.
+std::u16string_view DroppedSuffix(std::u16string_view name);
+
 }  // namespace Pinyin

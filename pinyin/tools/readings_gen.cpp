@@ -7,6 +7,7 @@
 //   readings_gen READINGS.txt VARIANTS.txt OUTPUT.inc
 #include <unicode/ucnv.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -29,11 +30,11 @@ bool IsLevel1(UConverter* converter, char16_t unit) {
          !(lead == 0xD7 && trail > 0xF9);
 }
 
-// "U+81FA" as its code point; 0 when it is none, or beyond the BMP.
-char16_t Unit(const std::string& field) {
+// "U+81FA" as its code point; 0 when it is none.
+char32_t CodePoint(const std::string& field) {
   if (field.size() < 3 || field.compare(0, 2, "U+") != 0) return 0;
   const unsigned long value = std::stoul(field.substr(2), nullptr, 16);
-  return value > 0xFFFF ? 0 : static_cast<char16_t>(value);
+  return value > 0x10FFFF ? 0 : static_cast<char32_t>(value);
 }
 
 // "zhòng" as "zhong", "lǜ" as "lv".
@@ -73,7 +74,7 @@ bool ForEachEntry(const char* file, const std::string& field, Each each) {
     std::istringstream fields(line);
     std::string code, name, value;
     if (!(fields >> code >> name >> value) || name != field) continue;
-    if (const char16_t unit = Unit(code)) each(unit, value);
+    if (const char32_t c = CodePoint(code)) each(c, value);
   }
   return true;
 }
@@ -91,18 +92,23 @@ int main(int argc, char** argv) {
   if (U_FAILURE(status)) return 1;
 
   std::map<std::string, std::size_t> syllables;
-  std::map<char16_t, std::string> readings;
+  // Readings of every plane (place names use characters beyond the BMP);
+  // simplified forms of the BMP, where the simplified forms are.
+  const auto level1 = [&](char32_t c) {
+    return c <= 0xFFFF && IsLevel1(converter.get(), static_cast<char16_t>(c));
+  };
+  std::map<char32_t, std::string> readings;
   std::map<char16_t, char16_t> simplified;
   const bool read =
       ForEachEntry(argv[1], "kMandarin",
-                   [&](char16_t unit, const std::string& value) {
+                   [&](char32_t c, const std::string& value) {
                      const std::string syllable = Toneless(value);
-                     if (!syllable.empty() && !IsLevel1(converter.get(), unit))
-                       readings[unit] = syllable;
+                     if (!syllable.empty() && !level1(c)) readings[c] = syllable;
                    }) &&
-      ForEachEntry(argv[2], "kSimplifiedVariant", [&](char16_t unit, const std::string& value) {
-        const char16_t to = Unit(value);
-        if (to != 0 && to != unit && !IsLevel1(converter.get(), unit)) simplified[unit] = to;
+      ForEachEntry(argv[2], "kSimplifiedVariant", [&](char32_t from, const std::string& value) {
+        const char32_t to = CodePoint(value);
+        if (to != 0 && to != from && from <= 0xFFFF && to <= 0xFFFF && !level1(from))
+          simplified[static_cast<char16_t>(from)] = static_cast<char16_t>(to);
       });
   if (!read) {
     std::fprintf(stderr, "readings_gen: cannot read %s or %s\n", argv[1], argv[2]);
@@ -119,10 +125,10 @@ int main(int argc, char** argv) {
       << syllables.size() << "> kUnihanSyllables = {{\n";
   for (const auto& [syllable, at] : syllables) out << "    u\"" << syllable << "\",\n";
   out << "}};\n\n// Each character's syllable, by index above; by character.\n"
-         "inline constexpr std::array<std::pair<char16_t, std::uint16_t>, "
+         "inline constexpr std::array<std::pair<char32_t, std::uint16_t>, "
       << readings.size() << "> kUnihanReadings = {{\n";
-  for (const auto& [unit, syllable] : readings)
-    out << "    {0x" << std::hex << unsigned{unit} << std::dec << ", " << syllables[syllable]
+  for (const auto& [c, syllable] : readings)
+    out << "    {0x" << std::hex << std::uint32_t{c} << std::dec << ", " << syllables[syllable]
         << "},\n";
   out << "}};\n\n// Each traditional character's simplified form; by character.\n"
          "inline constexpr std::array<std::pair<char16_t, char16_t>, "

@@ -153,7 +153,11 @@ TEST(TextToPinyin, CopiesAsciiAndDropsWhatItCannotRomanise) {
   EXPECT_EQ(TextToPinyin(u"Beijing "), u"Beijing ");
   EXPECT_EQ(TextToPinyin(u"济，南\u3000"), u"jinan");
   EXPECT_EQ(TextToPinyin(u"济南\u00AD"), u"jinan?");
-  EXPECT_EQ(TextToPinyin(u"\U00020000"), u"??");
+  // Beyond the BMP by code point, as Unihan reads it; a lone surrogate is no
+  // character.
+  EXPECT_EQ(TextToPinyin(u"\U00020000\U0002A6A5"), u"hezhe");
+  EXPECT_EQ(TextToPinyin(std::u16string(u"济\xD840南\xDC00")), u"jinan");
+  EXPECT_EQ(Pinyin::PlaceToPinyin(u"\U00020000村市"), u"hecun");
 }
 
 }  // namespace
