@@ -12,6 +12,10 @@ namespace {
 
 constexpr char32_t kIdeographicSpace = 0x3000;
 constexpr char32_t kFullWidthOffset = 0xFF01 - u'!';  // U+FF01–U+FF5E mirror "!" to "~"
+// The stop list's separator is made of em dashes: in a name, one becomes the
+// full-width hyphen, so that 甲——乙 still reads as one stop.
+constexpr char32_t kEmDash = 0x2014;
+constexpr char32_t kFullWidthHyphen = 0xFF0D;
 
 void AppendUtf8(std::string& out, char32_t c) {  // c in the BMP, 0x80 or above
   if (c < 0x800) {
@@ -45,6 +49,8 @@ std::string DisplayForm(std::string_view name) {
     const auto [length, c] = DecodeUtf8(name.substr(i));
     if (const char base = length > 0 ? BaseLetterOf(c) : '\0'; base != '\0') {
       AppendUtf8(out, static_cast<unsigned char>(base) + kFullWidthOffset);
+    } else if (length > 0 && c == kEmDash) {
+      AppendUtf8(out, kFullWidthHyphen);
     } else {
       // Anything else as it is, down to a byte that is no character.
       out.append(name.substr(i, std::max<std::size_t>(length, 1)));
@@ -61,6 +67,8 @@ std::string WidthFolded(std::string_view name) {
     const auto [length, c] = DecodeUtf8(name.substr(i));
     if (c == kIdeographicSpace) {
       out += ' ';
+    } else if (length > 0 && c == kEmDash) {
+      out += '-';
     } else if (c >= 0xFF01 && c <= 0xFF5E) {
       out += static_cast<char>(c - kFullWidthOffset);
     } else {
