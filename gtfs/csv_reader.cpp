@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "import/city_import.h"
+#include "lines/line_file.h"
 #include "lines/utf8.h"
 
 namespace Gtfs {
@@ -63,8 +64,22 @@ std::size_t CsvReader::RequiredColumn(std::string_view name) const {
 }
 
 void CsvReader::Fail(std::string_view what) const {
+  // What is quoted from the file reaches a terminal: no control character.
   throw Import::ImportError(fileName_ + ":" + std::to_string(recordLine_) + ": " +
-                            std::string(what));
+                            Lines::WithoutControls(what));
+}
+
+void CsvReader::EndField() {
+  const std::size_t begin = bounds_.empty() ? 0 : bounds_.back();
+  if (record_.size() - begin > kMaxFieldBytes)
+    Fail("a field over " + std::to_string(kMaxFieldBytes) + " bytes");
+  bounds_.push_back(record_.size());
+}
+
+void CsvReader::Append(char c) {
+  if (record_.size() == kMaxRecordBytes)
+    Fail("a record over " + std::to_string(kMaxRecordBytes) + " bytes");
+  record_ += c;
 }
 
 bool CsvReader::Refill() {
@@ -80,7 +95,7 @@ bool CsvReader::ReadRecord() {
     record_.clear();
     bounds_.clear();
     recordLine_ = line_;
-    bool quoted = false, inQuotes = false, any = false;
+    bool inQuotes = false, any = false;
     // The common case: a whole line in the buffer without quotes, taken at once.
     if (at_ < end_) {
       const char* begin = buffer_.data() + at_;
@@ -89,13 +104,15 @@ bool CsvReader::ReadRecord() {
           std::memchr(begin, '"', static_cast<std::size_t>(newline - begin)) == nullptr) {
         std::string_view line(begin, static_cast<std::size_t>(newline - begin));
         if (line.ends_with('\r')) line.remove_suffix(1);
+        if (line.size() > kMaxRecordBytes)
+          Fail("a record over " + std::to_string(kMaxRecordBytes) + " bytes");
         for (std::size_t comma; (comma = line.find(',')) != line.npos;
              line.remove_prefix(comma + 1)) {
           record_.append(line.substr(0, comma));
-          bounds_.push_back(record_.size());
+          EndField();
         }
         record_.append(line);
-        bounds_.push_back(record_.size());
+        EndField();
         at_ = static_cast<std::size_t>(newline - buffer_.data()) + 1;
         ++line_;
         if (bounds_.size() == 1 && record_.empty()) continue;  // an empty line
@@ -115,30 +132,30 @@ bool CsvReader::ReadRecord() {
         if (c == '"') {
           if (at_ == end_) Refill();
           if (at_ < end_ && buffer_[at_] == '"') {
-            record_ += '"';
+            Append('"');
             ++at_;
           } else {
             inQuotes = false;
           }
         } else {
           if (c == '\n') ++line_;
-          record_ += c;
+          Append(c);
         }
         continue;
       }
-      if (c == '"' && !quoted) {
-        quoted = inQuotes = true;
+      // Quotes open a field only at its start; inside one they are text.
+      if (c == '"' && record_.size() == (bounds_.empty() ? 0 : bounds_.back())) {
+        inQuotes = true;
       } else if (c == ',') {
-        bounds_.push_back(record_.size());
-        quoted = false;
+        EndField();
       } else if (c == '\n') {
         ++line_;
         break;
       } else if (c != '\r') {
-        record_ += c;
+        Append(c);
       }
     }
-    bounds_.push_back(record_.size());
+    EndField();
     if (bounds_.size() == 1 && record_.empty()) {
       if (at_ == end_ && !Refill()) return false;
       continue;  // an empty line

@@ -12,12 +12,16 @@ namespace Gtfs {
 // Reads one CSV file of a feed record by record, as RFC 4180 writes it:
 // fields apart by commas, quoted fields holding commas, line ends and doubled
 // quotes, lines ending in CRLF or LF; a byte-order mark at the start is
-// skipped. The first record is the header. Streams: it holds one record at a
-// time. A fault (bytes that are not UTF-8, a record whose field count is not
-// the header's, a quote left open) throws Import::ImportError naming the file
-// and the line.
+// skipped. A quote inside an unquoted field is a quote, as feeds mean it. The
+// first record is the header. Streams: it holds one record at a time. A fault
+// (bytes that are not UTF-8, a record whose field count is not the header's, a
+// quote left open, a field over kMaxFieldBytes or a record over
+// kMaxRecordBytes) throws Import::ImportError naming the file and the line.
 class CsvReader {
  public:
+  static constexpr std::size_t kMaxFieldBytes = 64 << 10;
+  static constexpr std::size_t kMaxRecordBytes = 1 << 20;
+
   // Fills `buffer` with up to `size` bytes and returns how many; 0 at the end.
   using Source = std::function<std::size_t(char* buffer, std::size_t size)>;
 
@@ -41,6 +45,8 @@ class CsvReader {
  private:
   bool ReadRecord();
   bool Refill();
+  void EndField();
+  void Append(char c);
 
   std::string fileName_;
   Source source_;

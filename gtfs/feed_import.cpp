@@ -68,8 +68,9 @@ std::int32_t Seconds(std::string_view text, const CsvReader& reader) {
   const auto part = [&](std::string_view digits, int most) {
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
-        value > most)
+    // Digits only: from_chars would take a sign.
+    if (digits.empty() || digits.front() == '-' || error != std::errc() ||
+        end != digits.data() + digits.size() || value > most)
       reader.Fail("\"" + std::string(text) + "\" is no time H:MM:SS");
     return value;
   };
@@ -197,7 +198,7 @@ class Feed {
     const auto shortName = reader.Column("route_short_name");
     const auto longName = reader.Column("route_long_name");
     while (reader.Next()) {
-      const std::string routeType(reader.Field(type));
+      const std::string routeType = Lines::WithoutControls(reader.Field(type));
       int number = -1;
       std::from_chars(routeType.data(), routeType.data() + routeType.size(), number);
       const bool bus = number == 3 || (number >= 700 && number <= 716);
@@ -210,7 +211,7 @@ class Feed {
       const std::string name(reader.Field(shortName).empty() ? reader.Field(longName)
                                                              : reader.Field(shortName));
       routeIndex_.emplace(reader.Field(id), static_cast<std::uint32_t>(routes.size()));
-      routes.push_back({std::string(reader.Field(id)), Lines::WithoutControls(name),
+      routes.push_back({Lines::WithoutControls(reader.Field(id)), Lines::WithoutControls(name),
                         reader.Field(shortName).empty() ? "" : std::string(reader.Field(longName)),
                         trolleybus});
     }
@@ -232,7 +233,7 @@ class Feed {
         continue;
       }
       tripIndex_.emplace(reader.Field(id), static_cast<std::uint32_t>(trips.size()));
-      trips.push_back({found->second, std::string(reader.Field(direction)),
+      trips.push_back({found->second, Lines::WithoutControls(reader.Field(direction)),
                        static_cast<std::uint32_t>(trips.size())});
     }
   }
@@ -311,12 +312,20 @@ struct Pattern {
   std::uint32_t firstTrip = 0;  // its first trip's place in the file
 };
 
+struct StopsHash {
+  std::size_t operator()(const std::vector<std::uint32_t>& stops) const {
+    return std::hash<std::string_view>{}(std::string_view(
+        reinterpret_cast<const char*>(stops.data()), stops.size() * sizeof stops.front()));
+  }
+};
+
 struct Direction {
   std::uint32_t route;
   std::string key;  // direction_id, or its first and last stops' names
   std::uint32_t firstTrip;
   std::size_t trips = 0;
   std::vector<Pattern> patterns{};
+  std::unordered_map<std::vector<std::uint32_t>, std::size_t, StopsHash> patternOf{};
   std::vector<std::uint32_t> tripIds{};
 };
 
@@ -354,10 +363,21 @@ Import::ImportReport ImportFeed(const Import::ImportRequest& request) {
     row = end;
   }
 
-  // Lines by kind and designation, in the order their first routes come.
-  std::map<std::pair<bool, std::string>, std::vector<std::uint32_t>> lineRoutes;
-  for (std::uint32_t r = 0; r < feed.routes.size(); ++r)
-    lineRoutes[{feed.routes[r].trolleybus, feed.routes[r].designation}].push_back(r);
+  // Lines by the file they make: k5 and K5, 5 and 5路 are one address, and
+  // so one line whose directions are their routes'.
+  const std::u16string city = Web::FromUtf8(pinyin);
+  std::map<std::string, std::vector<std::uint32_t>> lineRoutes;
+  for (std::uint32_t r = 0; r < feed.routes.size(); ++r) {
+    const Route& route = feed.routes[r];
+    const auto kind = route.trolleybus ? Lines::VehicleKind::Trolleybus : Lines::VehicleKind::Bus;
+    const auto file = Lines::LineFileName(
+        Web::ToUtf8(u"/" + Query::LinePath(kind, city, Web::FromUtf8(route.designation))));
+    if (!file)
+      report.notes.push_back("route " + route.id + ": \"" + route.designation +
+                             "\" cannot name a line");
+    else
+      lineRoutes[file->filename().string()].push_back(r);
+  }
   // Directions of each route, by direction_id or by their ends.
   std::vector<Direction> directions;
   std::map<std::pair<std::uint32_t, std::string>, std::size_t> directionOf;
@@ -376,30 +396,26 @@ Import::ImportReport ImportFeed(const Import::ImportRequest& request) {
     direction.tripIds.push_back(t);
     std::vector<std::uint32_t> stops;
     for (std::size_t row = begin; row < end; ++row) stops.push_back(feed.stopTimes[row].stop);
-    const auto pattern = std::ranges::find(direction.patterns, stops, &Pattern::stops);
-    if (pattern == direction.patterns.end())
+    const auto [pattern, isNew] = direction.patternOf.try_emplace(stops, direction.patterns.size());
+    if (isNew)
       direction.patterns.push_back({std::move(stops), 1, trip.order});
     else
-      ++pattern->trips;
+      ++direction.patterns[pattern->second].trips;
   }
+  std::vector<std::vector<const Direction*>> directionsOfRoute(feed.routes.size());
+  for (const Direction& direction : directions)
+    directionsOfRoute[direction.route].push_back(&direction);
 
   std::vector<Import::LineText> lines;
-  const std::u16string city = Web::FromUtf8(pinyin);
-  for (const auto& [kindAndName, routeIds] : lineRoutes) {
-    const auto& [trolleybus, designation] = kindAndName;
+  for (const auto& [fileName, routeIds] : lineRoutes) {
     const Route& first = feed.routes[routeIds.front()];
-    const auto kind = trolleybus ? Lines::VehicleKind::Trolleybus : Lines::VehicleKind::Bus;
-    const auto file = Lines::LineFileName(
-        Web::ToUtf8(u"/" + Query::LinePath(kind, city, Web::FromUtf8(designation))));
-    if (!file) {
-      report.notes.push_back("route " + first.id + ": \"" + designation + "\" cannot name a line");
-      continue;
-    }
+    const std::string& designation = first.designation;
+    const bool trolleybus = first.trolleybus;
     // The line's directions: direction 0 of its first route first, else the
     // one with most trips; the others in the order of the file.
     std::vector<const Direction*> own;
-    for (const Direction& direction : directions)
-      if (std::ranges::find(routeIds, direction.route) != routeIds.end()) own.push_back(&direction);
+    for (const std::uint32_t r : routeIds)
+      own.insert(own.end(), directionsOfRoute[r].begin(), directionsOfRoute[r].end());
     if (own.empty()) continue;
     std::ranges::sort(own, {}, &Direction::firstTrip);
     const std::uint32_t firstRoute = routeIds.front();
@@ -435,22 +451,24 @@ Import::ImportReport ImportFeed(const Import::ImportRequest& request) {
       // among the visits of that stop (a loop visits one twice).
       std::vector<std::pair<std::int32_t, std::int32_t>> times(
           main.stops.size(), {std::numeric_limits<std::int32_t>::max(), kNoTime});
+      std::unordered_map<std::uint32_t, std::vector<std::size_t>> placesOfStop;
+      for (std::size_t i = 0; i < main.stops.size(); ++i) placesOfStop[main.stops[i]].push_back(i);
       for (const std::uint32_t t : direction->tripIds) {
         const auto [begin, end] = rowsOfTrip[t];
         const std::int32_t start = feed.stopTimes[begin].departure;
-        std::map<std::uint32_t, std::size_t> seen;
+        std::unordered_map<std::uint32_t, std::size_t> seen;
         for (std::size_t row = begin; row < end; ++row) {
           const StopTime& at = feed.stopTimes[row];
           const std::size_t visit = seen[at.stop]++;
-          if (at.departure == kNoTime) continue;
-          for (std::size_t i = 0, n = 0; i < main.stops.size(); ++i)
-            if (main.stops[i] == at.stop && n++ == visit) {
-              const auto [earliest, latest] =
-                  Departures(feed, t, at.departure, start == kNoTime ? at.departure : start);
-              times[i].first = std::min(times[i].first, earliest);
-              times[i].second = std::max(times[i].second, latest);
-              break;
-            }
+          const auto places = placesOfStop.find(at.stop);
+          if (at.departure == kNoTime || places == placesOfStop.end() ||
+              visit >= places->second.size())
+            continue;
+          const std::size_t i = places->second[visit];
+          const auto [earliest, latest] =
+              Departures(feed, t, at.departure, start == kNoTime ? at.departure : start);
+          times[i].first = std::min(times[i].first, earliest);
+          times[i].second = std::max(times[i].second, latest);
         }
       }
       Lines::LineFile::Stops stops;
@@ -475,12 +493,20 @@ Import::ImportReport ImportFeed(const Import::ImportRequest& request) {
       continue;
     }
     (trolleybus ? report.trolleybusLines : report.busLines) += 1;
-    lines.push_back({file->filename().string(), std::move(text)});
+    lines.push_back({fileName, std::move(text)});
   }
-  if (lines.empty())
-    throw ImportError("no bus or trolleybus routes with trips in " + request.source.string());
-  for (const auto& [type, count] : feed.leftOutTypes)
+  std::vector<std::string> leftOut;
+  for (const auto& [type, count] : feed.leftOutTypes) {
     report.counts.emplace_back("routes of route_type " + type + ", left out", count);
+    leftOut.push_back(std::to_string(count) + " of route_type " + type);
+  }
+  if (lines.empty()) {
+    std::string why = "no bus or trolleybus routes with trips in " + request.source.string();
+    for (const std::string& part : leftOut)
+      why += (&part == &leftOut.front() ? "; left out: " : ", ") + part;
+    for (const std::string& note : report.notes) why += "; " + note;
+    throw ImportError(why);
+  }
   report.counts.emplace_back("rows that refer to what the feed does not hold, skipped",
                              feed.unknownReferences);
   Import::WriteCity(request, pinyin, lines, report);
