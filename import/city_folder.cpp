@@ -34,7 +34,7 @@ fs::path WriteCityFolder(const std::vector<LineText>& lines, const fs::path& dat
   if (fs::exists(fs::symlink_status(cityFolder, error)) && !fs::is_directory(cityFolder, error))
     throw std::runtime_error(cityFolder.string() +
                              " is a file, not a folder of lines: move it away first");
-  RemoveLeftoversBeside(cityFolder, "import");
+  RemoveCityLeftovers(dataFolder);
   const fs::path fresh = FolderBeside(cityFolder, "import");
   try {
     fs::remove_all(fresh);
@@ -44,6 +44,7 @@ fs::path WriteCityFolder(const std::vector<LineText>& lines, const fs::path& dat
     ForEachOnEveryCore(std::span(lines), [&fresh](const LineText& line) {
       WriteFile(fresh / line.fileName, line.text);
     });
+    const CitiesLock lock(dataFolder, CitiesLock::Mode::Exclusive);
     SwapIn(fresh, cityFolder);
   } catch (...) {
     fs::remove_all(fresh, error);
@@ -60,7 +61,7 @@ bool LinkCity(const fs::path& dataFolder, const std::string& alias, const std::s
   // A link to another city's lines keeps leading there.
   const auto other = CityIn(dataFolder, alias);
   const auto city = CityIn(dataFolder, cityPinyin);
-  if (fs::is_symlink(status) && other && !(city && SameCity(*other, *city))) return false;
+  if (fs::is_symlink(status) && other && !(city && SamePlace(*other, *city))) return false;
   // A new link beside it, renamed over it: the alias is never missing.
   const fs::path fresh = FolderBeside(link, "link");
   fs::remove(fresh, error);
@@ -69,11 +70,74 @@ bool LinkCity(const fs::path& dataFolder, const std::string& alias, const std::s
   return true;
 }
 
-bool SameCity(std::string_view a, std::string_view b) {
-  const auto key = [](std::string_view name) {
-    return Pinyin::PlaceName(Query::TrimSpaces(Web::FromUtf8(name)));
+namespace {
+
+struct PlaceParts {
+  std::u16string stem;
+  std::u16string_view suffix;
+};
+
+PlaceParts Parts(std::string_view name) {
+  const std::u16string typed = Query::TrimSpaces(Web::FromUtf8(name));
+  return {Pinyin::PlaceName(typed), Pinyin::DroppedSuffix(typed)};
+}
+
+// What a bare name means by itself: the city.
+bool CitySuffix(std::u16string_view suffix) { return suffix == u"市" || suffix == u"特别行政区"; }
+
+bool SameSuffix(std::u16string_view a, std::u16string_view b) {
+  return a == b || (a.empty() && CitySuffix(b)) || (b.empty() && CitySuffix(a));
+}
+
+}  // namespace
+
+bool SamePlace(std::string_view a, std::string_view b) {
+  const PlaceParts one = Parts(a), other = Parts(b);
+  return one.stem == other.stem && SameSuffix(one.suffix, other.suffix);
+}
+
+std::vector<std::string> FoldersOfPlace(const fs::path& dataFolder, std::string_view typed,
+                                        std::string_view keep) {
+  const PlaceParts place = Parts(typed);
+  struct Held {
+    std::string folder, name;
+    PlaceParts parts;
   };
-  return key(a) == key(b);
+  std::vector<Held> stemmed;  // the places of the same stem
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
+    const std::string folder = entry.path().filename().string();
+    if (folder == keep || !Lines::IsCityName(folder) || entry.is_symlink(error) ||
+        !entry.is_directory(error))
+      continue;
+    if (auto name = CityIn(dataFolder, folder))
+      if (PlaceParts parts = Parts(*name); parts.stem == place.stem)
+        stemmed.push_back({folder, std::move(*name), std::move(parts)});
+  }
+  std::vector<std::string> same;
+  for (const Held& held : stemmed)
+    if (SameSuffix(held.parts.suffix, place.suffix)) same.push_back(held.folder);
+  if (!same.empty()) return same;
+
+  // A bare name and a county's or league's: one place where it has no rival.
+  const auto rivalFree = [](std::u16string_view suffix) {
+    return suffix == u"县" || suffix == u"盟";
+  };
+  std::vector<const Held*> candidates;
+  for (const Held& held : stemmed)
+    if ((place.suffix.empty() && rivalFree(held.parts.suffix)) ||
+        (held.parts.suffix.empty() && rivalFree(place.suffix)))
+      candidates.push_back(&held);
+  if (candidates.empty()) return {};
+  const bool rivals = std::ranges::any_of(stemmed, [&](const Held& held) {
+    return held.parts.suffix != candidates.front()->parts.suffix;
+  });
+  if (!rivals) return {candidates.front()->folder};
+  if (!place.suffix.empty()) return {};  // the bare name is the other place's
+  std::string places;
+  for (const Held& held : stemmed) places += (places.empty() ? "" : ", ") + held.name;
+  throw ImportError("\"" + std::string(typed) + "\" could mean " + places +
+                    ": name the one you mean");
 }
 
 std::optional<std::string> CityIn(const fs::path& dataFolder, const std::string& pinyin) {
@@ -83,17 +147,13 @@ std::optional<std::string> CityIn(const fs::path& dataFolder, const std::string&
 std::vector<fs::path> RemoveCity(const fs::path& dataFolder, std::string_view city,
                                  std::string_view keep) {
   std::vector<fs::path> folders, links;
+  RemoveCityLeftovers(dataFolder);
+  for (const std::string& folder : FoldersOfPlace(dataFolder, city, keep))
+    folders.push_back(dataFolder / folder);
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (!Lines::IsCityName(name)) continue;
-    if (entry.is_symlink(error)) {
+  for (const auto& entry : fs::directory_iterator(dataFolder, error))
+    if (Lines::IsCityName(entry.path().filename().string()) && entry.is_symlink(error))
       links.push_back(entry.path());
-    } else if (name != keep && entry.is_directory(error)) {
-      if (const auto held = CityIn(dataFolder, name); held && SameCity(*held, city))
-        folders.push_back(entry.path());
-    }
-  }
   std::vector<fs::path> removed;
   for (const fs::path& link : links)
     if (std::ranges::find(folders, dataFolder / fs::read_symlink(link, error)) != folders.end() &&
@@ -102,7 +162,10 @@ std::vector<fs::path> RemoveCity(const fs::path& dataFolder, std::string_view ci
   for (const fs::path& folder : folders) {
     // Out of sight in one step, then removed: a reader never sees half a city.
     const fs::path gone = FolderBeside(folder, "remove");
-    fs::rename(folder, gone);
+    {
+      const CitiesLock lock(dataFolder, CitiesLock::Mode::Exclusive);
+      fs::rename(folder, gone);
+    }
     fs::remove_all(gone);
     removed.push_back(folder);
   }

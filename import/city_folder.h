@@ -28,17 +28,28 @@ std::filesystem::path WriteCityFolder(const std::vector<LineText>& lines,
 bool LinkCity(const std::filesystem::path& dataFolder, const std::string& alias,
               const std::string& cityPinyin);
 
-// Whether two names a user typed are one city: the same characters, in
-// either script, with or without 市 after them (台北, 臺北, 台北市).
-bool SameCity(std::string_view a, std::string_view b);
+// Whether two names are one place by themselves: the same characters in
+// either script, and the same suffix or none beside 市 (台北, 臺北, 台北市).
+// A county and the city of its stem (长沙县, 长沙市) are two places.
+bool SamePlace(std::string_view a, std::string_view b);
+
+// The city folders (not links) of the data folder, but `keep`, that hold the
+// place `typed` names: those that SamePlace finds, or else, by the rule of a
+// name without a rival, a bare name and the one county or league of its stem
+// (尉氏 and 尉氏县) when no other place of that stem is there. A province is
+// never a bare name's (吉林 is not 吉林省). Throws ImportError naming the
+// places when `typed` could mean more than one.
+std::vector<std::string> FoldersOfPlace(const std::filesystem::path& dataFolder,
+                                        std::string_view typed, std::string_view keep = {});
 
 // The city whose lines {dataFolder}/{pinyin} holds (by its .city, through a
 // link too), if any.
 std::optional<std::string> CityIn(const std::filesystem::path& dataFolder,
                                   const std::string& pinyin);
 
-// Removes the folders of `city` in the data folder, whatever pinyin they were
-// imported under, but `keep`, and the links to them; returns what it removed.
+// Removes the folders of `city` (FoldersOfPlace) in the data folder, whatever
+// pinyin they were imported under, but `keep`, and the links to them, and
+// what removals that were killed left; returns what it removed.
 std::vector<std::filesystem::path> RemoveCity(const std::filesystem::path& dataFolder,
                                               std::string_view city, std::string_view keep = {});
 

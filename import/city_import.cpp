@@ -1,5 +1,7 @@
 #include "import/city_import.h"
 
+#include <algorithm>
+
 #include "import/city_folder.h"
 #include "lines/line_address.h"
 #include "query/query_url.h"
@@ -14,6 +16,10 @@ std::string TypedCityPinyin(const ImportRequest& request) {
   return Web::ToUtf8(Query::CityPinyin(Web::FromUtf8(request.city)));
 }
 
+bool IsFolderOf(const ImportRequest& request, const std::string& pinyin) {
+  return std::ranges::count(FoldersOfPlace(request.dataFolder, request.city), pinyin) > 0;
+}
+
 }  // namespace
 
 std::string CityFolderName(const ImportRequest& request) {
@@ -24,7 +30,7 @@ std::string CityFolderName(const ImportRequest& request) {
   if (!Lines::IsCityName(pinyin))
     throw ImportError("the city's pinyin \"" + pinyin + "\" must be Latin letters only");
   if (const auto other = CityIn(request.dataFolder, pinyin);
-      other && !request.replace && !SameCity(*other, request.city))
+      other && !request.replace && !IsFolderOf(request, pinyin))
     throw ImportError((request.dataFolder / pinyin).string() + " holds the lines of " + *other +
                       ": import " + request.city +
                       " under a pinyin of its own (--pinyin LETTERS), or take the folder over "

@@ -1,6 +1,7 @@
 #include "osm/osm_routes.h"
 
 #include <algorithm>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -201,11 +202,32 @@ class RouteCollector {
   WantedMembers ways_;
 };
 
+// The extract's format by what it holds, whatever its name says: a PBF file
+// starts with its header block's type, compressed XML with its compressor's
+// magic, XML with "<".
+std::string FormatOf(const std::filesystem::path& extract) {
+  std::ifstream file(extract, std::ios::binary);
+  if (!file) throw std::runtime_error("no such file, or it cannot be opened");
+  char start[16] = {};
+  file.read(start, sizeof start);
+  const std::string_view head(start, static_cast<std::size_t>(file.gcount()));
+  if (head.size() >= 13 && head.substr(4, 11) == "\x0a\x09OSMHeader") return "pbf";
+  if (head.starts_with("BZh")) return "osm.bz2";
+  if (head.starts_with("\x1f\x8b")) return "osm.gz";
+  const std::size_t first = head.find_first_not_of(" \t\r\n");
+  if (first != head.npos &&
+      (head.substr(first).starts_with("<") || head.substr(first).starts_with("\xEF\xBB\xBF<")))
+    return "osm";
+  throw std::runtime_error(
+      "neither an OpenStreetMap extract (.osm.pbf, .osm, .osm.bz2, .osm.gz) "
+      "nor a GTFS feed");
+}
+
 }  // namespace
 
 Routes ReadRoutes(const std::filesystem::path& extract,
                   const std::function<void(double)>& progress) {
-  const osmium::io::File file(extract.string());
+  const osmium::io::File file(extract.string(), FormatOf(extract));
   // Decoding takes every core: libosmium's own pool leaves two to the caller,
   // which waits through the first pass. First the relations alone, then only
   // the nodes and ways; both readers start at once, as only what the second

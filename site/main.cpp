@@ -102,6 +102,8 @@ int Remove(const Arguments& arguments, Streams& io) {
   std::vector<std::filesystem::path> removed;
   try {
     removed = Import::RemoveCity(data, city);
+  } catch (const Import::ImportError& error) {
+    throw UsageError(error.what());
   } catch (const std::filesystem::filesystem_error& error) {
     throw UsageError(error.what());
   }
