@@ -103,21 +103,26 @@ std::vector<std::string> FoldersOfPlace(const fs::path& dataFolder, std::string_
     std::string folder, name;
     PlaceParts parts;
   };
-  std::vector<Held> stemmed;  // the places of the same stem
+  std::vector<Held> stemmed;  // the places of the same stem, `keep` among them
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(dataFolder, error)) {
     const std::string folder = entry.path().filename().string();
-    if (folder == keep || !Lines::IsCityName(folder) || entry.is_symlink(error) ||
-        !entry.is_directory(error))
+    if (!Lines::IsCityName(folder) || entry.is_symlink(error) || !entry.is_directory(error))
       continue;
     if (auto name = CityIn(dataFolder, folder))
       if (PlaceParts parts = Parts(*name); parts.stem == place.stem)
         stemmed.push_back({folder, std::move(*name), std::move(parts)});
   }
-  std::vector<std::string> same;
-  for (const Held& held : stemmed)
-    if (SameSuffix(held.parts.suffix, place.suffix)) same.push_back(held.folder);
-  if (!same.empty()) return same;
+  // The place itself, where it is there: then nothing else is it.
+  const auto same = std::ranges::count_if(
+      stemmed, [&](const Held& held) { return SameSuffix(held.parts.suffix, place.suffix); });
+  if (same > 0) {
+    std::vector<std::string> folders;
+    for (const Held& held : stemmed)
+      if (held.folder != keep && SameSuffix(held.parts.suffix, place.suffix))
+        folders.push_back(held.folder);
+    return folders;
+  }
 
   // A bare name and a county's or league's: one place where it has no rival.
   const auto rivalFree = [](std::u16string_view suffix) {
@@ -132,7 +137,9 @@ std::vector<std::string> FoldersOfPlace(const fs::path& dataFolder, std::string_
   const bool rivals = std::ranges::any_of(stemmed, [&](const Held& held) {
     return held.parts.suffix != candidates.front()->parts.suffix;
   });
-  if (!rivals) return {candidates.front()->folder};
+  if (!rivals)
+    return candidates.front()->folder == keep ? std::vector<std::string>()
+                                              : std::vector{candidates.front()->folder};
   if (!place.suffix.empty()) return {};  // the bare name is the other place's
   std::string places;
   for (const Held& held : stemmed) places += (places.empty() ? "" : ", ") + held.name;

@@ -34,11 +34,11 @@ bool LinkCity(const std::filesystem::path& dataFolder, const std::string& alias,
 bool SamePlace(std::string_view a, std::string_view b);
 
 // The city folders (not links) of the data folder, but `keep`, that hold the
-// place `typed` names: those that SamePlace finds, or else, by the rule of a
-// name without a rival, a bare name and the one county or league of its stem
-// (尉氏 and 尉氏县) when no other place of that stem is there. A province is
-// never a bare name's (吉林 is not 吉林省). Throws ImportError naming the
-// places when `typed` could mean more than one.
+// place `typed` names: those that SamePlace finds, or where none is there
+// (`keep` counts), by the rule of a name without a rival, a bare name and the
+// one county or league of its stem (尉氏 and 尉氏县) when no other place of
+// that stem is there. A province is never a bare name's (吉林 is not 吉林省).
+// Throws ImportError naming the places when `typed` could mean more than one.
 std::vector<std::string> FoldersOfPlace(const std::filesystem::path& dataFolder,
                                         std::string_view typed, std::string_view keep = {});
 

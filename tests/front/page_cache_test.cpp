@@ -122,6 +122,7 @@ TEST_F(PageCacheTest, ShowsEveryStopNameWholeThroughTheExtraction) {
       {"东'}]}站\\", u"东＇｝］｝站＼"},
       {"甲]乙", u"甲］乙"},
       {"[{name:'丙'}]}", u"［｛ｎａｍｅ：＇丙＇｝］｝"},
+      {"甲——乙", u"甲－－乙"},  // the separator's dashes: still one stop
   };
   std::string file;
   std::u16string expected;

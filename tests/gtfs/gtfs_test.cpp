@@ -70,6 +70,31 @@ std::vector<std::string> Records(const std::string& text) {
   return records;
 }
 
+// A feed folder made of `files` (name, text), with one stop time per trip of
+// trips.txt unless given.
+fs::path MadeFeed(const fs::path& folder, const std::map<std::string, std::string>& files) {
+  fs::create_directories(folder);
+  for (const auto& [name, text] : files) std::ofstream(folder / name, std::ios::binary) << text;
+  return folder;
+}
+
+// A zip's bytes with every `from` written as `to` (of the same length): how an
+// archive that lies is made.
+void Patch(const fs::path& archive, std::string_view from, std::string_view to) {
+  std::string bytes = ReadText(archive);
+  for (std::size_t at; (at = bytes.find(from)) != bytes.npos;) bytes.replace(at, from.size(), to);
+  std::ofstream(archive, std::ios::binary) << bytes;
+}
+
+std::string Refusal(const fs::path& feed, const fs::path& data) {
+  try {
+    ImportInto(feed, data);
+  } catch (const Import::ImportError& error) {
+    return error.what();
+  }
+  return "imported";
+}
+
 // RFC 4180: quoted fields with commas, line ends and doubled quotes; CRLF or
 // LF; a byte-order mark before the header; reads of any size.
 TEST(CsvReader, ReadsWhatRfc4180Writes) {
@@ -84,6 +109,29 @@ TEST(CsvReader, ReadsWhatRfc4180Writes) {
   EXPECT_EQ(header.Column("stop_id"), 0u);
   EXPECT_EQ(header.Column("stop_name"), 1u);  // trimmed
   EXPECT_FALSE(header.Column("stop_lat"));
+}
+
+// A quote inside an unquoted field is text and never joins two rows; a field
+// or a record past its cap is refused where it is.
+TEST(CsvReader, TakesAStrayQuoteAsTextAndCapsFieldsAndRecords) {
+  EXPECT_EQ(Records("a,b\nS1,5\"东\nS2,西\"站\n\"q\"x\",y\n"),
+            (std::vector<std::string>{"S1|5\"东", "S2|西\"站", "qx\"|y"}));
+  const std::string field(Gtfs::CsvReader::kMaxFieldBytes, 'x');
+  EXPECT_EQ(Records("a,b\n" + field + ",1\n"), (std::vector<std::string>{field + "|1"}));
+  const auto refusal = [](const std::string& text) {
+    try {
+      Records(text);
+    } catch (const Import::ImportError& error) {
+      return std::string(error.what());
+    }
+    return std::string("read");
+  };
+  EXPECT_EQ(refusal("a,b\n1,2\n" + field + "x,1\n"), "test.txt:3: a field over 65536 bytes");
+  EXPECT_EQ(refusal("a,b\n\"" + field + "x\",1\n"), "test.txt:2: a field over 65536 bytes");
+  std::string record;
+  for (int i = 0; i < 17; ++i) record += field + ",";
+  EXPECT_EQ(refusal("a,b\n" + record + "\n"), "test.txt:2: a record over 1048576 bytes");
+  EXPECT_EQ(refusal("a,b\n\"" + record + "\"\n"), "test.txt:2: a record over 1048576 bytes");
 }
 
 // The feed as worked out by hand: which lines, their directions and stops in
@@ -202,6 +250,18 @@ TEST(ImportFeed, RefusesBadFeedsNamingTheFileAndLine) {
             "stop_times.txt:2: \"" + std::string(time) + "\" is no time H:MM:SS");
   refused("frequencies.txt", "trip_id,start_time,end_time,headway_secs\nT2,06:00:00,07:00:00,0\n",
           "frequencies.txt:2: headway_secs");
+  for (const char* time : {"-1:00:00", "00:-1:00", "00:00:-1", "+1:00:00"})
+    refused("stop_times.txt",
+            "trip_id,departure_time,stop_id,stop_sequence\nT1," + std::string(time) + ",S1,1\n",
+            "stop_times.txt:2: \"" + std::string(time) + "\" is no time H:MM:SS");
+  // What a feed says reaches a terminal without its control characters.
+  refused("stop_times.txt",
+          "trip_id,departure_time,stop_id,stop_sequence\nT1,\x1b]0;x\x07\x1b[2J,S1,1\n",
+          "stop_times.txt:2: \" ]0;x  [2J\" is no time H:MM:SS");
+  // Rail only: what was left out is named.
+  refused("routes.txt", "route_id,route_short_name,route_type\nR1,1,2\nR2,2,2\nR4,3,1\n",
+          "no bus or trolleybus routes with trips in " + (scratch / "bad").string() +
+              "; left out: 1 of route_type 1, 2 of route_type 2");
 
   std::ofstream(scratch / "notes.zip") << "not a zip\n";
   EXPECT_THROW(ImportInto(scratch / "notes.zip", data), Import::ImportError);
@@ -216,6 +276,91 @@ TEST(ImportFeed, RefusesBadFeedsNamingTheFileAndLine) {
     EXPECT_NE(std::string(error.what()).find("past what a feed holds"), std::string::npos);
   }
   EXPECT_EQ(ReadText(data / "xianggang" / "1lu.txt"), before);
+
+  // Sizes that lie: stops.txt declared as 1,000 bytes; the bytes unpacked
+  // are what count.
+  const fs::path liar = scratch / "liar";
+  fs::copy(kFeed, liar);
+  std::string rows = "stop_id,stop_name\n";
+  while (rows.size() < (10u << 20)) rows += "S1,0\n";
+  std::ofstream(liar / "stops.txt") << rows;
+  const auto littleEndian = [](std::uint32_t n) {
+    return std::string{static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                       static_cast<char>(n >> 24)};
+  };
+  Patch(Zipped(liar, scratch / "liar.zip"), littleEndian(static_cast<std::uint32_t>(rows.size())),
+        littleEndian(1000));
+  EXPECT_NE(Refusal(scratch / "liar.zip", data).find("stops.txt: the archive unpacks to more than"),
+            std::string::npos);
+  // Two entries of one name: which one is meant cannot be told.
+  Patch(Zipped(kFeed, scratch / "twice.zip"), "trips.txt", "stops.txt");
+  EXPECT_NE(Refusal(scratch / "twice.zip", data).find("two entries named \"stops.txt\""),
+            std::string::npos);
+  // A folder without stops.txt is a feed that lacks it.
+  EXPECT_NE(Refusal(MadeFeed(scratch / "nostops", {{"routes.txt", "route_id\n"}}), data)
+                .find("no stops.txt: not a GTFS feed"),
+            std::string::npos);
+  EXPECT_EQ(ReadText(data / "xianggang" / "1lu.txt"), before);
+}
+
+// Feeds as publishers zip them: in one folder, with empty optional files.
+TEST(ImportFeed, ReadsFeedsAsTheyCome) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path feed = scratch / "feed";
+  fs::copy(kFeed, feed);
+  std::ofstream(feed / "feed_info.txt", std::ios::trunc).flush();
+  std::ofstream(feed / "translations.txt", std::ios::trunc).flush();
+  ImportInto(feed, scratch / "plain");
+  EXPECT_EQ(Lines::ReadLineFile(scratch / "plain" / "xianggang" / "1lu.txt").stops.front().name,
+            "Central");  // untranslated now
+
+  int error = 0;
+  zip_t* zip = zip_open((scratch / "inside.zip").c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  zip_dir_add(zip, "gtfs", 0);
+  for (const auto& entry : fs::directory_iterator(feed))
+    zip_file_add(zip, ("gtfs/" + entry.path().filename().string()).c_str(),
+                 zip_source_file(zip, entry.path().c_str(), 0, -1), 0);
+  ASSERT_EQ(zip_close(zip), 0);
+  ImportInto(scratch / "inside.zip", scratch / "zipped");
+  EXPECT_EQ(Files(scratch / "zipped" / "xianggang"), Files(scratch / "plain" / "xianggang"));
+}
+
+// Routes whose names make one file are one line, their routes its
+// directions, and the report counts the files written; the work grows with
+// the routes, not their square.
+TEST(ImportFeed, WritesRoutesOfOneAddressAsOneLine) {
+  const fs::path scratch = Testing::ScratchFolder();
+  std::string routes = "route_id,route_short_name,route_type\n", trips = "route_id,trip_id\n",
+              times = "trip_id,departure_time,stop_id,stop_sequence\n";
+  const std::vector<std::string> names = {"k5", "K5", "5", "5路", "Ｋ６", "K6", "N", "N ", "a/b"};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string id = "R" + std::to_string(i);
+    routes += id + ",\"" + names[i] + "\",3\n";
+    trips += id + ",T" + std::to_string(i) + "\n";
+    for (std::size_t stop = 0; stop <= i; ++stop)  // each route's stops apart
+      times += "T" + std::to_string(i) + ",06:00:00,S" + std::to_string(stop) + "," +
+               std::to_string(stop) + "\n";
+  }
+  const fs::path feed = MadeFeed(
+      scratch / "feed",
+      {{"stops.txt",
+        "stop_id,stop_name\nS0,甲\nS1,乙\nS2,丙\nS3,丁\nS4,戊\nS5,己\nS6,庚\nS7,辛\nS8,壬\n"},
+       {"routes.txt", routes + "R\x1b[2J,x/y,3\n"},
+       {"trips.txt", trips},
+       {"stop_times.txt", times}});
+  const Import::ImportReport report = ImportInto(feed, scratch / "data");
+  const auto files = Files(scratch / "data" / "xianggang");
+  EXPECT_EQ(report.busLines, 4u);
+  EXPECT_EQ(files.size(), 5u);  // .city and K5, 5, K6, N
+  for (const char* file : {"K5lu.txt", "5lu.txt", "K6lu.txt", "Nlu.txt"}) {
+    ASSERT_TRUE(files.contains(file)) << file;
+    EXPECT_EQ(Lines::ParseLineFile(files.at(file)).moreDirections.size(), 1u) << file;
+  }
+  // The two routes' stops apart, one of each, never spliced.
+  const Lines::LineFile n = Lines::ParseLineFile(files.at("Nlu.txt"));
+  EXPECT_EQ(n.stops.size() + n.moreDirections[0].stops.size(), 15u);
+  EXPECT_EQ(report.notes, (std::vector<std::string>{"route R8: \"a/b\" cannot name a line",
+                                                    "route R [2J: \"x/y\" cannot name a line"}));
 }
 
 }  // namespace

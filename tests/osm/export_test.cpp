@@ -3,6 +3,7 @@
 // all lead to written pages.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "import/city_folder.h"
 #include "lines/line_address.h"
 #include "osm/line_export.h"
 #include "tests/support/scratch_folder.h"
@@ -175,6 +177,56 @@ TEST(ExportPages, ReportsCitiesThatVanishMidExport) {
     }
   EXPECT_GE(written, kCities / 4);
   EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 2);
+}
+
+// An export while a city is imported again and again writes each city as one
+// import left it: every line page of a city from the same import.
+TEST(ExportPages, WritesEachCityAsOneImportLeftIt) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "data";
+  const auto lines = [](const std::string& version) {
+    std::vector<Import::LineText> texts;
+    for (int line = 0; line < 150; ++line)
+      texts.push_back({std::to_string(line) + "lu.txt", "站" + version + "\n终点\n"});
+    return texts;
+  };
+  const auto a = lines("甲"), b = lines("乙");
+  Import::WriteCityFolder(a, data, "hangzhou", "杭州");
+  std::atomic<bool> exporting = true;
+  std::thread importer([&] {
+    for (int i = 0; exporting; ++i)
+      Import::WriteCityFolder(i % 2 ? a : b, data, "hangzhou", "杭州");
+  });
+  for (int run = 0; run < 6; ++run) {
+    const fs::path out = scratch / ("www" + std::to_string(run));
+    const Osm::ExportReport report = Osm::ExportPages({data}, out);
+    EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+    std::set<bool> versions;
+    for (int line = 0; line < 150; ++line)
+      versions.insert(
+          ReadText(out / "hangzhou" / "xianlu" / (std::to_string(line) + "lu") / "index.html")
+              .find("站甲") != std::string::npos);
+    EXPECT_EQ(versions.size(), 1u) << "run " << run;
+  }
+  exporting = false;
+  importer.join();
+}
+
+// A page whose place another page's file holds is reported; every other page
+// is written.
+TEST(ExportPages, ReportsAPageItCannotPlaceAndWritesTheRest) {
+  const fs::path scratch = Testing::ScratchFolder();
+  const fs::path data = scratch / "data", out = scratch / "www";
+  fs::create_directories(data / "suzhou");
+  std::ofstream(data / "suzhou" / "1lu.txt") << "x\nx/index.html\n丙\n";
+  const Osm::ExportReport report = Osm::ExportPages({data}, out);
+  ASSERT_EQ(report.problems.size(), 1u);
+  EXPECT_TRUE(
+      report.problems[0].starts_with("cannot write the page of /suzhou/zhandian/x/index.html/"))
+      << report.problems[0];
+  EXPECT_TRUE(fs::exists(out / "suzhou" / "xianlu" / "1lu" / "index.html"));
+  EXPECT_TRUE(fs::exists(out / "suzhou" / "zhandian" / "丙" / "index.html"));
+  EXPECT_TRUE(fs::exists(out / "suzhou" / "zhandian" / "x" / "index.html"));
 }
 
 }  // namespace

@@ -365,6 +365,86 @@ namespace {
 // Control characters of refs and names, C1 among them, become spaces: in
 // file names, line files and the report. A line the site would refuse as too
 // large is not written; the report names its relation.
+// A county and the city of its stem are two places: an import or a removal
+// touches only the place it names, and a name that could mean two is refused.
+TEST(ImportLines, KeepsPlacesOfOneStemApart) {
+  const fs::path data = Testing::ScratchFolder();
+  const auto import = [&](const std::string& city, std::optional<std::string> pinyin = {}) {
+    return Osm::ImportLines(
+        {.source = kCityExtract, .city = city, .pinyin = std::move(pinyin), .dataFolder = data},
+        [](double) {});
+  };
+  const auto city = [&](const std::string& folder) { return ReadText(data / folder / ".city"); };
+  import("长沙市");
+  EXPECT_THROW(import("长沙县"), Import::ImportError);  // changsha is 长沙市's
+  const auto county = import("长沙县", "changshaxian");
+  EXPECT_EQ(city("changsha"), "长沙市\n");
+  EXPECT_EQ(city("changshaxian"), "长沙县\n");
+  EXPECT_TRUE(std::ranges::none_of(
+      county.notes, [](const std::string& note) { return note.starts_with("removed"); }));
+  import("长沙", "cs");  // the city by its bare name: its earlier folder goes
+  EXPECT_EQ(fs::read_symlink(data / "changsha"), "cs");
+  EXPECT_EQ(city("changshaxian"), "长沙县\n");
+
+  import("衡阳");
+  import("衡阳县", "hengyangxian");
+  EXPECT_EQ(Import::RemoveCity(data, "衡阳县"), (std::vector<fs::path>{data / "hengyangxian"}));
+  EXPECT_EQ(city("hengyang"), "衡阳\n");
+
+  import("吉林省", "jilinsheng");  // typing 吉林省 (jilin) finds it
+  EXPECT_THROW(import("吉林"), Import::ImportError);
+  import("吉林", "jilinshi");
+  EXPECT_EQ(city("jilinsheng"), "吉林省\n");
+  EXPECT_EQ(city("jilinshi"), "吉林\n");
+
+  // A bare name and the one county of its stem are one place where nothing
+  // else of that stem is there; with a league of that stem too, the bare name
+  // could mean either.
+  import("尉氏县");
+  import("尉氏");
+  EXPECT_EQ(city("weishi"), "尉氏\n");
+  EXPECT_EQ(Import::RemoveCity(data, "尉氏县"), (std::vector<fs::path>{data / "weishi"}));
+  import("阿拉善县", "alashanxian");
+  import("阿拉善盟", "alashanmeng");
+  try {
+    Import::RemoveCity(data, "阿拉善");
+    ADD_FAILURE() << "阿拉善 removed one of two";
+  } catch (const Import::ImportError& refused) {
+    EXPECT_NE(std::string(refused.what()).find("could mean"), std::string::npos);
+    EXPECT_NE(std::string(refused.what()).find("阿拉善县"), std::string::npos);
+    EXPECT_NE(std::string(refused.what()).find("阿拉善盟"), std::string::npos);
+  }
+  EXPECT_TRUE(fs::exists(data / "alashanxian"));
+  EXPECT_TRUE(fs::exists(data / "alashanmeng"));
+
+  // What a removal that was killed left goes with the next import or removal.
+  fs::create_directories(data / ".hangzhou.remove-999999999" / "x");
+  fs::create_directories(data / ".hangzhou.remove-1");  // init's: still running
+  Import::RemoveCity(data, "衡阳");
+  EXPECT_FALSE(fs::exists(data / ".hangzhou.remove-999999999"));
+  EXPECT_TRUE(fs::exists(data / ".hangzhou.remove-1"));
+}
+
+// An extract is read by what it holds, whatever its name.
+TEST(ImportLines, ReadsAnExtractByWhatItHolds) {
+  const fs::path scratch = Testing::ScratchFolder();
+  fs::copy_file(kCityExtract, scratch / "city.zip");
+  const auto report = Osm::ImportLines(
+      {.source = scratch / "city.zip", .city = "北京", .dataFolder = scratch / "data"},
+      [](double) {});
+  EXPECT_EQ(report.busLines, 2u);
+  std::ofstream(scratch / "notes.osm") << "not an extract\n";
+  try {
+    Osm::ImportLines(
+        {.source = scratch / "notes.osm", .city = "北京", .dataFolder = scratch / "data"},
+        [](double) {});
+    ADD_FAILURE() << "imported notes";
+  } catch (const Import::ImportError& refused) {
+    EXPECT_NE(std::string(refused.what()).find("neither an OpenStreetMap extract"),
+              std::string::npos);
+  }
+}
+
 TEST(ImportLines, WritesNoControlCharacterAndNoLineTheSiteWouldRefuse) {
   const fs::path folder = Testing::ScratchFolder();
   std::string huge = "<relation id='61' version='1'>";
