@@ -1,5 +1,6 @@
 #include "front/guide_pages.h"
 
+#include <ranges>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -23,9 +24,13 @@ std::string List(const std::vector<std::string>& items) {
 }
 
 // The lines through `stop`, each direction drawn from its stops' locations.
+// A stop that hundreds of lines pass keeps its page small: its map and list
+// show this many directions, and the rest are on the city's list of lines.
+constexpr std::size_t kMostDirectionsOnAStopPage = 100;
+
 std::string StopMap(const CityIndex& city, const std::string& stop) {
   std::vector<MapDirection> map;
-  for (const StopVisit& visit : city.Visits(stop)) {
+  for (const StopVisit& visit : city.Visits(stop) | std::views::take(kMostDirectionsOnAStopPage)) {
     MapDirection& drawn = map.emplace_back();
     for (const std::string& name : city.Lines()[visit.line].directions[visit.direction])
       drawn.push_back({name, city.Location(name)});
@@ -138,9 +143,16 @@ Page StopPage(const CityIndex& city, std::string_view typed) {
     items.push_back(LineLink(line) + "：" + Ends(line.directions[visit.direction]) +
                     (times.empty() ? "" : "，" + times));
   }
+  items = Unique(std::move(items));
+  std::string more;
+  if (items.size() > kMostDirectionsOnAStopPage) {
+    more = "<p>另有 " + std::to_string(items.size() - kMostDirectionsOnAStopPage) +
+           " 个线路方向经过此站：见" + NameLink(Lines::CityLinesPath(city.City()), "全部线路") +
+           "。</p>\n";
+    items.resize(kMostDirectionsOnAStopPage);
+  }
   return {200, HtmlPage(title, heading,
-                        StopMap(city, *named) + List(Unique(std::move(items))) +
-                            TripForms(context, *named),
+                        StopMap(city, *named) + List(items) + more + TripForms(context, *named),
                         &context)};
 }
 

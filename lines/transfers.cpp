@@ -67,20 +67,6 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
     return Ride{d.line, d.direction, from, to, RideLength(stopsOf(d), from, to)};
   };
 
-  // Every stop from which a direction through the destination gets there, in
-  // the order of direction, boarding and alighting positions.
-  std::vector<Direction> arriving;
-  std::unordered_map<std::string_view, std::vector<Onward>> reaching;
-  ForEachDirection(city.Visits(to), [&](std::span<const StopVisit> arrivals) {
-    const Direction d{arrivals.front().line, arrivals.front().direction};
-    const auto& stops = stopsOf(d);
-    for (std::uint32_t board = 0; board < stops.size(); ++board)
-      for (const StopVisit& arrival : arrivals)
-        if (const Ride second = ride(d, board, arrival.position); second.stops > 0)
-          reaching[stops[board]].push_back({static_cast<std::uint32_t>(arriving.size()), second});
-    arriving.push_back(d);
-  });
-
   // The best ways so far, by fewest stops, then line directions: at most
   // `most` kept, so that a dense city's many pairs cost no more than a look.
   struct Found {
@@ -103,6 +89,45 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
     kept.push_back(found);
     std::ranges::push_heap(kept, before);
   };
+  const auto result = [&] {
+    std::vector<Way> ways;
+    for (auto* found : {&direct, &changing}) {
+      std::ranges::sort_heap(*found, before);
+      for (Found& f : *found)
+        if (ways.size() < most) ways.push_back({{f.rides, f.rides + f.rideCount}});
+    }
+    return ways;
+  };
+
+  // The lines that go straight there come first: where they alone fill the
+  // answer (hubs that hundreds of lines pass), no change is looked at.
+  ForEachDirection(city.Visits(from), [&](std::span<const StopVisit> starts) {
+    const Direction d{starts.front().line, starts.front().direction};
+    const auto& stops = stopsOf(d);
+    std::optional<Ride> straight;
+    for (const StopVisit& start : starts)
+      for (std::uint32_t at = 0; at < stops.size(); ++at)
+        if (stops[at] == to)
+          if (const Ride first = ride(d, start.position, at);
+              first.stops > 0 && (!straight || first.stops < straight->stops))
+            straight = first;
+    if (straight) offer(direct, {straight->stops, d, d, {*straight, {}}, 1});
+  });
+  if (direct.size() == most) return result();
+
+  // Every stop from which a direction through the destination gets there, in
+  // the order of direction, boarding and alighting positions.
+  std::vector<Direction> arriving;
+  std::unordered_map<std::string_view, std::vector<Onward>> reaching;
+  ForEachDirection(city.Visits(to), [&](std::span<const StopVisit> arrivals) {
+    const Direction d{arrivals.front().line, arrivals.front().direction};
+    const auto& stops = stopsOf(d);
+    for (std::uint32_t board = 0; board < stops.size(); ++board)
+      for (const StopVisit& arrival : arrivals)
+        if (const Ride second = ride(d, board, arrival.position); second.stops > 0)
+          reaching[stops[board]].push_back({static_cast<std::uint32_t>(arriving.size()), second});
+    arriving.push_back(d);
+  });
 
   // Per direction through the destination, the best change from the current
   // direction through the origin.
@@ -115,12 +140,10 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
   ForEachDirection(city.Visits(from), [&](std::span<const StopVisit> starts) {
     const Direction d{starts.front().line, starts.front().direction};
     const auto& stops = stopsOf(d);
-    std::optional<Ride> straight;
     for (const StopVisit& start : starts)
       for (std::uint32_t change = 0; change < stops.size(); ++change) {
         const Ride first = ride(d, start.position, change);
         if (first.stops == 0) continue;
-        if (stops[change] == to && (!straight || first.stops < straight->stops)) straight = first;
         const auto onward = reaching.find(stops[change]);
         if (onward == reaching.end()) continue;
         for (const Onward& next : onward->second) {
@@ -131,7 +154,6 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
           if (kept.stops == 0 || stopsInAll < kept.stops) kept = {stopsInAll, first, next.ride};
         }
       }
-    if (straight) offer(direct, {straight->stops, d, d, {*straight, {}}, 1});
     for (const std::uint32_t b : reached) {
       const Change& kept = best[b];
       offer(changing, {kept.stops, d, arriving[b], {kept.first, kept.second}, 2});
@@ -140,13 +162,7 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
     reached.clear();
   });
 
-  std::vector<Way> ways;
-  for (auto* found : {&direct, &changing}) {
-    std::ranges::sort_heap(*found, before);
-    for (Found& f : *found)
-      if (ways.size() < most) ways.push_back({{f.rides, f.rides + f.rideCount}});
-  }
-  return ways;
+  return result();
 }
 
 }  // namespace Lines

@@ -83,6 +83,23 @@ function* directions(visits) {
 function findWays(guide, from, to, most = 20) {
   const stopsOf = (l, d) => guide.lines[l].dirs[d];
   const ride = (l, d, a, b) => ({ line: l, dir: d, from: a, to: b, stops: rideLength(stopsOf(l, d), a, b) });
+  const order = (x, y) => x.stops - y.stops || x.key.reduce((c, v, i) => c || v - y.key[i], 0);
+  // The lines that go straight there first: where they fill the answer, no
+  // change is looked at.
+  const direct = [];
+  for (const starts of directions(guide.visits[from])) {
+    const [l, d] = starts[0];
+    const stops = stopsOf(l, d);
+    let straight = null;
+    for (const start of starts)
+      for (let at = 0; at < stops.length; ++at) {
+        const first = stops[at] === to ? ride(l, d, start[2], at) : null;
+        if (first && first.stops > 0 && (!straight || first.stops < straight.stops)) straight = first;
+      }
+    if (straight) direct.push({ stops: straight.stops, key: [l, d, l, d], rides: [straight] });
+  }
+  direct.sort(order);
+  if (direct.length >= most) return direct.slice(0, most);
   const arriving = [];
   const reaching = new Map();
   for (const arrivals of directions(guide.visits[to])) {
@@ -97,17 +114,15 @@ function findWays(guide, from, to, most = 20) {
       }
     arriving.push([l, d]);
   }
-  const direct = [], changing = [];
+  const changing = [];
   for (const starts of directions(guide.visits[from])) {
     const [l, d] = starts[0];
     const stops = stopsOf(l, d);
-    let straight = null;
     const best = new Map();
     for (const start of starts)
       for (let change = 0; change < stops.length; ++change) {
         const first = ride(l, d, start[2], change);
         if (first.stops === 0) continue;
-        if (stops[change] === to && (!straight || first.stops < straight.stops)) straight = first;
         for (const next of reaching.get(stops[change]) || []) {
           if (next.ride.line === l) continue;
           const total = first.stops + next.ride.stops;
@@ -115,11 +130,9 @@ function findWays(guide, from, to, most = 20) {
           if (!kept || total < kept.stops) best.set(next.direction, { stops: total, rides: [first, next.ride] });
         }
       }
-    if (straight) direct.push({ stops: straight.stops, key: [l, d, l, d], rides: [straight] });
     for (const [b, kept] of best) changing.push({ stops: kept.stops, key: [l, d, ...arriving[b]], rides: kept.rides });
   }
-  const order = (x, y) => x.stops - y.stops || x.key.reduce((c, v, i) => c || v - y.key[i], 0);
-  return [...direct.sort(order), ...changing.sort(order)].slice(0, most);
+  return [...direct, ...changing.sort(order)].slice(0, most);
 }
 
 function rideHtml(guide, ride) {

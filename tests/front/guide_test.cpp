@@ -206,6 +206,26 @@ TEST_F(GuideTest, KeepsTheBestWaysOfADenseCity) {
   EXPECT_GT(compared, 2000u);  // most pairs have more ways than are kept
 }
 
+// A stop that hundreds of lines pass: its page lists a hundred directions and
+// says where the rest are; a trip between two such hubs is the best twenty.
+TEST_F(GuideTest, KeepsHubPagesSmall) {
+  fs::create_directories(data / "hub");
+  for (int line = 0; line < 300; ++line) {
+    const std::string own = "站" + std::to_string(line);
+    Write("hub/" + std::to_string(line) + "lu.txt",
+          own + "甲\n甲\n" + own + "乙\n乙\n> 返程\n乙\n" + own + "乙\n甲\n" + own + "甲\n");
+  }
+  const Front::Page stop = Answer(Lines::StopPath("hub", "甲"));
+  const std::vector<std::string> items = Query::ReadGuidePage(stop.html).items;
+  EXPECT_EQ(items.size(), 100u);
+  EXPECT_NE(stop.html.find("另有 500 个线路方向经过此站"), std::string::npos);
+  EXPECT_NE(stop.html.find("href=\"/hub/xianlu/\""), std::string::npos);
+  EXPECT_LT(stop.html.size(), 200'000u);
+  const std::vector<std::string> ways = Items(Lines::TransferPath("hub", "甲", "乙"));
+  ASSERT_EQ(ways.size(), 20u);
+  EXPECT_EQ(ways.front(), "0 公交：甲 → 乙，2 站");
+}
+
 // Whether `at` lies after an `open` that no `close` has ended yet.
 bool Inside(const std::string& page, std::size_t at, std::string_view open,
             std::string_view close) {

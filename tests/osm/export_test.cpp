@@ -186,6 +186,7 @@ TEST(ExportPages, WritesEachCityAsOneImportLeftIt) {
   const fs::path data = scratch / "data";
   const auto lines = [](const std::string& version) {
     std::vector<Import::LineText> texts;
+    texts.reserve(150);
     for (int line = 0; line < 150; ++line)
       texts.push_back({std::to_string(line) + "lu.txt", "站" + version + "\n终点\n"});
     return texts;
