@@ -1,7 +1,8 @@
 #include "front/guide_pages.h"
 
-#include <ranges>
+#include <algorithm>
 #include <set>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -30,7 +31,9 @@ constexpr std::size_t kMostDirectionsOnAStopPage = 100;
 
 std::string StopMap(const CityIndex& city, const std::string& stop) {
   std::vector<MapDirection> map;
-  for (const StopVisit& visit : city.Visits(stop) | std::views::take(kMostDirectionsOnAStopPage)) {
+  const auto& visits = city.Visits(stop);
+  for (const StopVisit& visit :
+       std::span(visits).first(std::min(visits.size(), kMostDirectionsOnAStopPage))) {
     MapDirection& drawn = map.emplace_back();
     for (const std::string& name : city.Lines()[visit.line].directions[visit.direction])
       drawn.push_back({name, city.Location(name)});

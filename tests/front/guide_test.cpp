@@ -212,8 +212,11 @@ TEST_F(GuideTest, KeepsHubPagesSmall) {
   fs::create_directories(data / "hub");
   for (int line = 0; line < 300; ++line) {
     const std::string own = "站" + std::to_string(line);
-    Write("hub/" + std::to_string(line) + "lu.txt",
-          own + "甲\n甲\n" + own + "乙\n乙\n> 返程\n乙\n" + own + "乙\n甲\n" + own + "甲\n");
+    // Each way: a stop of its own, 甲, another of its own, 乙.
+    std::string file;
+    for (const char* row : {"+甲", "甲", "+乙", "乙", "> 返程", "乙", "+乙", "甲", "+甲"})
+      file.append(row[0] == '+' ? own + (row + 1) : row).append("\n");
+    Write("hub/" + std::to_string(line) + "lu.txt", file);
   }
   const Front::Page stop = Answer(Lines::StopPath("hub", "甲"));
   const std::vector<std::string> items = Query::ReadGuidePage(stop.html).items;
