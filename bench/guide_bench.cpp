@@ -1,8 +1,9 @@
 // The city guide on a generated city of 2,000 lines of 30 stops each over
 // 6,000 stops (and a small one): building a city's index against only reading
 // its line files, and a transfer page against a line page on the warm site.
-// On a dense city (2,000 lines over 300 stops, every stop a hub), a transfer
-// worked out afresh against walking the lines through its two ends.
+// On a dense city (2,000 lines over 300 stops, every stop a hub) and on two
+// cities of 3,000 lines through two hubs, a transfer worked out afresh
+// against walking the lines through its two ends; a hub's stop page's size.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -47,10 +48,34 @@ void WriteCity(const std::string& city, int lines, int stops) {
   }
 }
 
+// Hub cities of 3,000 lines of 30 stops, there and back, each with stops of
+// its own: in "hub" every line passes 甲 and then 乙; in "changehub" half pass
+// 甲 and then 丙, the other half 丙 and then 乙, so that every way from 甲 to
+// 乙 changes at 丙 and none goes straight.
+void WriteHubCity(const std::string& city, bool change) {
+  const fs::path folder = DataFolder() / city;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  for (int line = 1; line <= 3'000; ++line) {
+    const bool second = change && line > 1'500;
+    const std::string hubs[] = {second ? "丙" : "甲", !change || second ? "乙" : "丙"};
+    Lines::LineFile file{std::to_string(line) + "路", {}};
+    for (int i = 0; i < 30; ++i)
+      file.stops.push_back({i == 9    ? hubs[0]
+                            : i == 19 ? hubs[1]
+                                      : StopName(line * 30 + i),
+                            std::to_string(117 + line % 100) + "|" + std::to_string(36 + i)});
+    file.moreDirections.push_back({"返程", {file.stops.rbegin(), file.stops.rend()}});
+    std::ofstream(folder / (std::to_string(line) + "lu.txt")) << Lines::LineFileText(file, {});
+  }
+}
+
 const bool kWritten = [] {
   WriteCity("big", 2'000, 6'000);
   WriteCity("small", 20, 60);
   WriteCity("dense", 2'000, 300);
+  WriteHubCity("hub", false);
+  WriteHubCity("changehub", true);
   return true;
 }();
 
@@ -117,6 +142,24 @@ void LinesThroughEnds(benchmark::State& state, const std::string& city, int stop
   }
 }
 
+// The same two, between the hubs 甲 and 乙.
+void HubTransferPage(benchmark::State& state, const std::string& city) {
+  const auto index = Lines::CityIndex::Build(city, DataFolder() / city, DataFolder());
+  for (auto _ : state) benchmark::DoNotOptimize(Front::TransferPage(index, "甲", "乙"));
+}
+
+void LinesThroughHubs(benchmark::State& state, const std::string& city) {
+  const auto index = Lines::CityIndex::Build(city, DataFolder() / city, DataFolder());
+  for (auto _ : state) {
+    std::size_t seen = 0;
+    for (const std::string end : {"甲", "乙"})
+      for (const Lines::StopVisit& visit : index.Visits(end))
+        for (const std::string& name : index.Lines()[visit.line].directions[visit.direction])
+          seen += index.Visits(name).size();
+    benchmark::DoNotOptimize(seen);
+  }
+}
+
 BENCHMARK_CAPTURE(ReadLineFiles, big, "big")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BuildIndex, big, "big")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ReadLineFiles, small, "small")->Unit(benchmark::kMicrosecond);
@@ -127,6 +170,10 @@ BENCHMARK_CAPTURE(Answer, TransferPage_big, TransferPaths("big", 6'000))
 BENCHMARK_CAPTURE(ColdTransferPage, big, "big", 6'000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ColdTransferPage, dense, "dense", 300)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(LinesThroughEnds, dense, "dense", 300)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(HubTransferPage, hub, "hub")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LinesThroughHubs, hub, "hub")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(HubTransferPage, changehub, "changehub")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LinesThroughHubs, changehub, "changehub")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Answer, LinePage_small, LinePaths("small"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Answer, TransferPage_small, TransferPaths("small", 60))
     ->Unit(benchmark::kMicrosecond);
@@ -155,6 +202,9 @@ void PrintMemory() {
       "%zu stop pages (at most %zu MiB kept) %.1f MiB\n",
       indexed - start, lines - indexed, index->Stops().size(),
       Front::PageCache::kMaxGuideBytes >> 20, ResidentMiB() - lines);
+  // A stop that 3,000 lines pass, there and back.
+  std::printf("the stop page of a hub of 3,000 lines: %zu bytes (target < 2 MiB)\n",
+              site.Answer(Lines::StopPath("hub", "甲")).html.size());
 }
 
 }  // namespace
@@ -167,5 +217,7 @@ int main(int argc, char** argv) {
                                {"Answer/TransferPage_big", "Answer/LinePage_big", 5.0},
                                {"ColdTransferPage/big", "Answer/LinePage_big", {}},
                                {"ColdTransferPage/dense", "LinesThroughEnds/dense", 4.0},
+                               {"HubTransferPage/hub", "LinesThroughHubs/hub", 4.0},
+                               {"HubTransferPage/changehub", "LinesThroughHubs/changehub", 4.0},
                                {"Answer/TransferPage_small", "Answer/LinePage_small", 5.0}});
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <span>
 #include <string_view>
 #include <tuple>
@@ -15,13 +16,6 @@ namespace {
 struct Direction {
   std::uint32_t line;
   std::uint32_t direction;
-};
-
-// A ride on from a stop to the destination: where it boards, on which of the
-// directions that reach the destination.
-struct Onward {
-  std::uint32_t direction;  // into the destination's directions
-  Ride ride;
 };
 
 // Visits of one direction are neighbours in a stop's visits (they are in
@@ -53,10 +47,12 @@ std::size_t RideLength(const std::vector<std::string>& stops, std::size_t from, 
   return loop && to < from ? stops.size() - 1 - from + to : 0;
 }
 
-// Meets in the middle: first every stop from which some direction reaches the
-// destination, then, from each direction through the origin, the stops it
-// reaches looked up there. The work is that of the lines through the two
-// ends, not of every line through every stop between.
+// Ways with one change come out best first without pairing every direction
+// through the origin with every one through the destination: at each stop
+// where one could change, the rides there from the origin and the rides from
+// there to the destination, each sorted, are the rows and columns of a table
+// sorted both ways, and one heap walks all the tables in order. The work is
+// that of the lines through the two ends and of the ways asked for.
 std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::string_view to,
                           std::size_t most) {
   const auto& lines = city.Lines();
@@ -66,41 +62,12 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
   const auto ride = [&](Direction d, std::uint32_t from, std::uint32_t to) {
     return Ride{d.line, d.direction, from, to, RideLength(stopsOf(d), from, to)};
   };
+  const auto byLength = [](const Ride& r) { return std::tie(r.stops, r.line, r.direction); };
 
-  // The best ways so far, by fewest stops, then line directions: at most
-  // `most` kept, so that a dense city's many pairs cost no more than a look.
-  struct Found {
-    std::size_t stops;
-    Direction first, second;
-    Ride rides[2];
-    std::size_t rideCount;
-  };
-  const auto before = [](const Found& a, const Found& b) {
-    return std::tie(a.stops, a.first.line, a.first.direction, a.second.line, a.second.direction) <
-           std::tie(b.stops, b.first.line, b.first.direction, b.second.line, b.second.direction);
-  };
-  std::vector<Found> direct, changing;  // max-heaps by `before`
-  const auto offer = [&](std::vector<Found>& kept, const Found& found) {
-    if (kept.size() == most && !before(found, kept.front())) return;
-    if (kept.size() == most) {
-      std::ranges::pop_heap(kept, before);
-      kept.pop_back();
-    }
-    kept.push_back(found);
-    std::ranges::push_heap(kept, before);
-  };
-  const auto result = [&] {
-    std::vector<Way> ways;
-    for (auto* found : {&direct, &changing}) {
-      std::ranges::sort_heap(*found, before);
-      for (Found& f : *found)
-        if (ways.size() < most) ways.push_back({{f.rides, f.rides + f.rideCount}});
-    }
-    return ways;
-  };
-
-  // The lines that go straight there come first: where they alone fill the
-  // answer (hubs that hundreds of lines pass), no change is looked at.
+  // The lines that go straight there come first, fewest stops first: where
+  // they alone fill the answer (hubs that hundreds of lines pass), no change
+  // is looked at.
+  std::vector<Ride> direct;
   ForEachDirection(city.Visits(from), [&](std::span<const StopVisit> starts) {
     const Direction d{starts.front().line, starts.front().direction};
     const auto& stops = stopsOf(d);
@@ -111,58 +78,84 @@ std::vector<Way> FindWays(const CityIndex& city, std::string_view from, std::str
           if (const Ride first = ride(d, start.position, at);
               first.stops > 0 && (!straight || first.stops < straight->stops))
             straight = first;
-    if (straight) offer(direct, {straight->stops, d, d, {*straight, {}}, 1});
+    if (straight) direct.push_back(*straight);
   });
-  if (direct.size() == most) return result();
+  std::ranges::sort(direct, {}, byLength);
+  std::vector<Way> ways;
+  for (const Ride& straight : direct) {
+    if (ways.size() == most) return ways;
+    ways.push_back({{straight}});
+  }
 
-  // Every stop from which a direction through the destination gets there, in
-  // the order of direction, boarding and alighting positions.
-  std::vector<Direction> arriving;
-  std::unordered_map<std::string_view, std::vector<Onward>> reaching;
-  ForEachDirection(city.Visits(to), [&](std::span<const StopVisit> arrivals) {
-    const Direction d{arrivals.front().line, arrivals.front().direction};
-    const auto& stops = stopsOf(d);
-    for (std::uint32_t board = 0; board < stops.size(); ++board)
-      for (const StopVisit& arrival : arrivals)
-        if (const Ride second = ride(d, board, arrival.position); second.stops > 0)
-          reaching[stops[board]].push_back({static_cast<std::uint32_t>(arriving.size()), second});
-    arriving.push_back(d);
-  });
-
-  // Per direction through the destination, the best change from the current
-  // direction through the origin.
-  struct Change {
-    std::size_t stops = 0;
-    Ride first, second;
+  // At each stop, the shortest ride of each direction there from the origin
+  // (firsts) and from there to the destination (seconds); of two as short,
+  // the one boarding first. Firsts only where seconds are: nowhere else can
+  // one change.
+  struct Legs {
+    std::vector<Ride> firsts, seconds;
   };
-  std::vector<Change> best(arriving.size());
-  std::vector<std::uint32_t> reached;
-  ForEachDirection(city.Visits(from), [&](std::span<const StopVisit> starts) {
-    const Direction d{starts.front().line, starts.front().direction};
-    const auto& stops = stopsOf(d);
-    for (const StopVisit& start : starts)
-      for (std::uint32_t change = 0; change < stops.size(); ++change) {
-        const Ride first = ride(d, start.position, change);
-        if (first.stops == 0) continue;
-        const auto onward = reaching.find(stops[change]);
-        if (onward == reaching.end()) continue;
-        for (const Onward& next : onward->second) {
-          if (next.ride.line == d.line) continue;
-          const std::size_t stopsInAll = first.stops + next.ride.stops;
-          Change& kept = best[next.direction];
-          if (kept.stops == 0) reached.push_back(next.direction);
-          if (kept.stops == 0 || stopsInAll < kept.stops) kept = {stopsInAll, first, next.ride};
+  std::unordered_map<std::string_view, Legs> legs;
+  const auto collect = [&](std::string_view end, bool outward) {
+    ForEachDirection(city.Visits(end), [&](std::span<const StopVisit> ends) {
+      const Direction d{ends.front().line, ends.front().direction};
+      const auto& stops = stopsOf(d);
+      std::unordered_map<std::string_view, Ride> shortest;
+      for (const StopVisit& visit : ends)
+        for (std::uint32_t at = 0; at < stops.size(); ++at) {
+          if (outward && !legs.contains(stops[at])) continue;
+          const Ride leg = outward ? ride(d, visit.position, at) : ride(d, at, visit.position);
+          if (leg.stops == 0) continue;
+          const auto [kept, added] = shortest.try_emplace(stops[at], leg);
+          if (!added &&
+              std::tie(leg.stops, leg.from) < std::tie(kept->second.stops, kept->second.from))
+            kept->second = leg;
         }
-      }
-    for (const std::uint32_t b : reached) {
-      const Change& kept = best[b];
-      offer(changing, {kept.stops, d, arriving[b], {kept.first, kept.second}, 2});
-      best[b] = {};
-    }
-    reached.clear();
-  });
+      for (const auto& [stop, leg] : shortest)
+        (outward ? legs[stop].firsts : legs[stop].seconds).push_back(leg);
+    });
+  };
+  collect(to, false);
+  collect(from, true);
 
-  return result();
+  // A pair of rides at one stop: row i of its firsts, column j of its seconds.
+  struct Pair {
+    const Legs* at;
+    std::uint32_t i, j;
+    const Ride& First() const { return at->firsts[i]; }
+    const Ride& Second() const { return at->seconds[j]; }
+    auto Key() const {
+      const Ride &first = First(), &second = Second();
+      return std::tuple(first.stops + second.stops, first.line, first.direction, second.line,
+                        second.direction, first.stops, first.from);
+    }
+  };
+  const auto later = [](const Pair& a, const Pair& b) { return a.Key() > b.Key(); };
+  std::vector<Pair> heap;
+  for (auto& [stop, at] : legs)
+    if (!at.firsts.empty() && !at.seconds.empty()) {
+      std::ranges::sort(at.firsts, {}, byLength);
+      std::ranges::sort(at.seconds, {}, byLength);
+      heap.push_back({&at, 0, 0});
+    }
+  std::ranges::make_heap(heap, later);
+  // One way per pair of directions: the first to come out is its best change.
+  std::set<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>> paired;
+  while (!heap.empty() && ways.size() < most) {
+    std::ranges::pop_heap(heap, later);
+    const Pair pair = heap.back();
+    heap.pop_back();
+    const auto next = [&](std::uint32_t i, std::uint32_t j) {
+      heap.push_back({pair.at, i, j});
+      std::ranges::push_heap(heap, later);
+    };
+    if (pair.j + 1 < pair.at->seconds.size()) next(pair.i, pair.j + 1);
+    if (pair.j == 0 && pair.i + 1 < pair.at->firsts.size()) next(pair.i + 1, 0);
+    const Ride &first = pair.First(), &second = pair.Second();
+    if (first.line != second.line &&
+        paired.emplace(first.line, first.direction, second.line, second.direction).second)
+      ways.push_back({{first, second}});
+  }
+  return ways;
 }
 
 }  // namespace Lines

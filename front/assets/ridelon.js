@@ -79,11 +79,17 @@ function* directions(visits) {
 
 // The ways from one stop to the other, as the site finds them: the lines that
 // go there, fewest stops first, then one change, one way per pair of
-// directions at its best change; at most `most`.
+// directions at its best change; at most `most`. The changes come out best
+// first from one heap over each change stop's sorted rides there and on, so
+// the work is that of the lines through the two ends and the ways asked for.
 function findWays(guide, from, to, most = 20) {
   const stopsOf = (l, d) => guide.lines[l].dirs[d];
   const ride = (l, d, a, b) => ({ line: l, dir: d, from: a, to: b, stops: rideLength(stopsOf(l, d), a, b) });
-  const order = (x, y) => x.stops - y.stops || x.key.reduce((c, v, i) => c || v - y.key[i], 0);
+  const compare = (a, b) => {
+    for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return a[i] - b[i];
+    return 0;
+  };
+  const byLength = (x, y) => compare([x.stops, x.line, x.dir], [y.stops, y.line, y.dir]);
   // The lines that go straight there first: where they fill the answer, no
   // change is looked at.
   const direct = [];
@@ -96,43 +102,77 @@ function findWays(guide, from, to, most = 20) {
         const first = stops[at] === to ? ride(l, d, start[2], at) : null;
         if (first && first.stops > 0 && (!straight || first.stops < straight.stops)) straight = first;
       }
-    if (straight) direct.push({ stops: straight.stops, key: [l, d, l, d], rides: [straight] });
+    if (straight) direct.push(straight);
   }
-  direct.sort(order);
-  if (direct.length >= most) return direct.slice(0, most);
-  const arriving = [];
-  const reaching = new Map();
-  for (const arrivals of directions(guide.visits[to])) {
-    const [l, d] = arrivals[0];
-    const stops = stopsOf(l, d);
-    for (let board = 0; board < stops.length; ++board)
-      for (const arrival of arrivals) {
-        const second = ride(l, d, board, arrival[2]);
-        if (second.stops === 0) continue;
-        if (!reaching.has(stops[board])) reaching.set(stops[board], []);
-        reaching.get(stops[board]).push({ direction: arriving.length, ride: second });
-      }
-    arriving.push([l, d]);
-  }
-  const changing = [];
-  for (const starts of directions(guide.visits[from])) {
-    const [l, d] = starts[0];
-    const stops = stopsOf(l, d);
-    const best = new Map();
-    for (const start of starts)
-      for (let change = 0; change < stops.length; ++change) {
-        const first = ride(l, d, start[2], change);
-        if (first.stops === 0) continue;
-        for (const next of reaching.get(stops[change]) || []) {
-          if (next.ride.line === l) continue;
-          const total = first.stops + next.ride.stops;
-          const kept = best.get(next.direction);
-          if (!kept || total < kept.stops) best.set(next.direction, { stops: total, rides: [first, next.ride] });
+  const ways = direct.sort(byLength).slice(0, most).map((r) => ({ stops: r.stops, rides: [r] }));
+  if (ways.length === most) return ways;
+
+  // At each stop, each direction's shortest ride there from the origin
+  // (firsts) and from there to the destination (seconds); firsts only where
+  // seconds are, as nowhere else can one change.
+  const legs = new Map();
+  const collect = (end, outward) => {
+    for (const ends of directions(guide.visits[end])) {
+      const [l, d] = ends[0];
+      const stops = stopsOf(l, d);
+      const shortest = new Map();
+      for (const visit of ends)
+        for (let at = 0; at < stops.length; ++at) {
+          if (outward && !legs.has(stops[at])) continue;
+          const leg = outward ? ride(l, d, visit[2], at) : ride(l, d, at, visit[2]);
+          const kept = shortest.get(stops[at]);
+          if (leg.stops > 0 && (!kept || compare([leg.stops, leg.from], [kept.stops, kept.from]) < 0))
+            shortest.set(stops[at], leg);
         }
+      for (const [stop, leg] of shortest) {
+        if (!legs.has(stop)) legs.set(stop, { firsts: [], seconds: [] });
+        legs.get(stop)[outward ? "firsts" : "seconds"].push(leg);
       }
-    for (const [b, kept] of best) changing.push({ stops: kept.stops, key: [l, d, ...arriving[b]], rides: kept.rides });
+    }
+  };
+  collect(to, false);
+  collect(from, true);
+
+  // A min-heap of pairs (row i of a stop's firsts, column j of its seconds).
+  const heap = [];
+  const swap = (a, b) => ([heap[a], heap[b]] = [heap[b], heap[a]]);
+  const push = (pair) => {
+    const f = pair.at.firsts[pair.i], s = pair.at.seconds[pair.j];
+    pair.key = [f.stops + s.stops, f.line, f.dir, s.line, s.dir, f.stops, f.from];
+    heap.push(pair);
+    for (let i = heap.length - 1, up; i > 0 && compare(heap[(up = (i - 1) >> 1)].key, heap[i].key) > 0; i = up) swap(i, up);
+  };
+  const pop = () => {
+    const top = heap[0];
+    const last = heap.pop();
+    if (heap.length) heap[0] = last;
+    for (let i = 0, least = 0; ; i = least) {
+      for (const child of [2 * i + 1, 2 * i + 2])
+        if (child < heap.length && compare(heap[child].key, heap[least].key) < 0) least = child;
+      if (least === i) break;
+      swap(i, least);
+    }
+    return top;
+  };
+  for (const at of legs.values())
+    if (at.firsts.length && at.seconds.length) {
+      at.firsts.sort(byLength);
+      at.seconds.sort(byLength);
+      push({ at, i: 0, j: 0 });
+    }
+  // One way per pair of directions: the first to come out is its best change.
+  const paired = new Set();
+  while (heap.length && ways.length < most) {
+    const { at, i, j, key } = pop();
+    if (j + 1 < at.seconds.length) push({ at, i, j: j + 1 });
+    if (j === 0 && i + 1 < at.firsts.length) push({ at, i: i + 1, j: 0 });
+    const first = at.firsts[i], second = at.seconds[j];
+    const pair = [first.line, first.dir, second.line, second.dir].join();
+    if (first.line === second.line || paired.has(pair)) continue;
+    paired.add(pair);
+    ways.push({ stops: key[0], rides: [first, second] });
   }
-  return [...direct, ...changing.sort(order)].slice(0, most);
+  return ways;
 }
 
 function rideHtml(guide, ride) {

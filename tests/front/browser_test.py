@@ -209,16 +209,48 @@ def write_big_city(folder):
                                               "\n".join(reversed(stops)) + "\n")
 
 
-def measure_big_city(driver, base):
-    """How long the page takes to work out a transfer on the big city, once
-    its data has loaded (User Timing: "transfer"), and how large that data is."""
-    size = len(fetch(base + "/daicheng/guide.json").encode())
+def write_dense_city(folder):
+    """The README's dense city: 2,000 lines of 30 stops, there and back, over
+    300 stops, so that every stop is a hub."""
+    import random
+    rng = random.Random(7)
+    folder.mkdir(parents=True)
+    (folder / ".city").write_text("密城\n")
+    for line in range(1, 2001):
+        stops = [f"第{rng.randint(1, 300)}站\t117.0|36.6" for _ in range(30)]
+        (folder / f"{line}lu.txt").write_text(f"# {line}路\n" + "\n".join(stops) + "\n> 返程\n" +
+                                              "\n".join(reversed(stops)) + "\n")
+
+
+def write_hub_city(folder, name, change):
+    """3,000 lines of 30 stops, there and back, each with stops of its own:
+    every line passes 甲 and then 乙, or (change) half pass 甲 and then 丙, the
+    other half 丙 and then 乙, so that every way from 甲 to 乙 changes at 丙."""
+    folder.mkdir(parents=True)
+    (folder / ".city").write_text(name + "\n")
+    for line in range(1, 3001):
+        second = change and line > 1500
+        hubs = {9: "丙" if second else "甲", 19: "乙" if not change or second else "丙"}
+        stops = [f"{hubs.get(i, f'第{line * 30 + i}站')}\t117.{line:04d}|36.{i:02d}" for i in range(30)]
+        (folder / f"{line}lu.txt").write_text(f"# {line}路\n" + "\n".join(stops) + "\n> 返程\n" +
+                                              "\n".join(reversed(stops)) + "\n")
+
+
+def measure_city(driver, base, city, name, pairs):
+    """The page's ways on a large city are the site's, and how long the page
+    takes to work them out once its data has loaded (User Timing:
+    "transfer"), and how large that data is."""
+    size = len(fetch(base + "/" + city + "/guide.json").encode())
     times = []
-    for a, b in (("第1站", "第2站"), ("第17站", "第4242站"), ("第300站", "第5999站")):
-        driver.get(base + "/chaxun/?" + urllib.parse.urlencode({"q": "huancheng", "city": "大城", "from": a, "to": b}))
+    for a, b in pairs:
+        driver.get(base + "/chaxun/?" + urllib.parse.urlencode({"q": "huancheng", "city": name, "from": a, "to": b}))
         answered(driver, "")
+        expected = items(fetch(base + "/" + city + "/huancheng/" + urllib.parse.quote(a) + "/" +
+                               urllib.parse.quote(b) + "/"))
+        check(page_items(driver) == expected and expected, f"{name}: {a} → {b}: {page_items(driver)} vs {expected}")
         times += driver.execute_script("return performance.getEntriesByName('transfer').map(e => e.duration)")
-    print(f"big city: guide.json {size / 1024:.0f} KiB; transfers in the browser "
+    check(len(times) == len(pairs), name + ": every transfer is measured")
+    print(f"{name}: guide.json {size / 1024:.0f} KiB; transfers in the browser "
           + ", ".join(f"{t:.1f} ms" for t in times))
 
 
@@ -232,6 +264,9 @@ def main():
         for name, text in LINES.items():
             (data / name).write_text(text)
         write_big_city(work / "data" / "daicheng")
+        write_dense_city(work / "data" / "micheng")
+        write_hub_city(work / "data" / "shuniu", "枢纽城", False)
+        write_hub_city(work / "data" / "zhongzhuan", "换乘城", True)
         site_port = free_port()
         processes.append(subprocess.Popen([SITE, "--port", str(site_port), "--data", str(work / "data")],
                                           stdout=subprocess.DEVNULL))
@@ -244,7 +279,12 @@ def main():
                                   service=Service(executable_path=shutil.which("chromedriver")))
         try:
             check_guide(driver, site_base, site_base, "ridelon-site")
-            measure_big_city(driver, site_base)
+            measure_city(driver, site_base, "daicheng", "大城",
+                         (("第1站", "第2站"), ("第17站", "第4242站"), ("第300站", "第5999站")))
+            measure_city(driver, site_base, "micheng", "密城",
+                         (("第1站", "第2站"), ("第17站", "第242站"), ("第300站", "第99站")))
+            measure_city(driver, site_base, "shuniu", "枢纽城", (("甲", "乙"), ("乙", "甲")))
+            measure_city(driver, site_base, "zhongzhuan", "换乘城", (("甲", "乙"), ("乙", "甲")))
             if os.access(NGINX, os.X_OK):
                 subprocess.run([SITE, "export", "--data", str(work / "data"), "--out", str(work / "www")],
                                check=True, stdout=subprocess.DEVNULL)
