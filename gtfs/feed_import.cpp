@@ -495,15 +495,15 @@ Import::ImportReport ImportFeed(const Import::ImportRequest& request) {
     (trolleybus ? report.trolleybusLines : report.busLines) += 1;
     lines.push_back({fileName, std::move(text)});
   }
-  std::vector<std::string> leftOut;
+  std::string leftOut;  // what the refusal of a feed without lines names
   for (const auto& [type, count] : feed.leftOutTypes) {
     report.counts.emplace_back("routes of route_type " + type + ", left out", count);
-    leftOut.push_back(std::to_string(count) + " of route_type " + type);
+    leftOut += (leftOut.empty() ? "; left out: " : ", ") + std::to_string(count) +
+               " of route_type " + type;
   }
   if (lines.empty()) {
     std::string why = "no bus or trolleybus routes with trips in " + request.source.string();
-    for (const std::string& part : leftOut)
-      why += (&part == &leftOut.front() ? "; left out: " : ", ") + part;
+    why += leftOut;
     for (const std::string& note : report.notes) why += "; " + note;
     throw ImportError(why);
   }

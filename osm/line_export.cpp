@@ -73,11 +73,11 @@ std::vector<fs::path> CopyCities(const std::vector<fs::path>& dataFolders, const
       if (!Lines::IsCityName(city.path().filename().string())) continue;
       const fs::path cityCopy = into / city.path().filename();
       std::error_code cityError;
-      if (city.is_symlink(cityError) || !city.is_directory(cityError)) {
-        CopyEntry(city, cityCopy);
-        continue;
-      }
       try {
+        if (city.is_symlink(cityError) || !city.is_directory(cityError)) {
+          CopyEntry(city, cityCopy);  // another name of a city, or no city
+          continue;
+        }
         fs::create_directory(cityCopy);
         for (const auto& entry : fs::directory_iterator(city.path()))
           CopyEntry(entry, cityCopy / entry.path().filename());
