@@ -104,7 +104,7 @@ void CountLines(const std::vector<PlannedLine>& lines, Import::ImportReport& rep
       report.notes.push_back(std::string(first.trolleybus ? "trolleybus " : "bus ") + first.ref +
                              ": " + std::to_string(masters.size()) +
                              " routes share the ref; the one with most stops is the page, the "
-                             "others are comments in its file");
+                             "others its other directions");
   }
 }
 

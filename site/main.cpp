@@ -1,5 +1,6 @@
 // ridelon-site: the route site, serving one page per line file; it also
-// imports lines from OpenStreetMap and exports its pages as static files.
+// imports lines from OpenStreetMap extracts and GTFS feeds, removes a city's
+// imported lines, and exports its pages as static files.
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>

@@ -166,7 +166,7 @@ TEST(ImportPlan, GroupsByTheLineTheAddressNamesAndNotesWhatCannotBeALine) {
             (Names{"relation 6: no ref", "relation 3: no named stops",
                    "relation 5: ref \"../5\" cannot name a line",
                    "bus 7: 2 routes share the ref; the one with most stops is the page, the "
-                   "others are comments in its file"}));
+                   "others its other directions"}));
 }
 
 // The whole import of the city extract: the line files, what they hold, and
