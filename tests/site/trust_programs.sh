@@ -61,5 +61,23 @@ printf 'x\nx/index.html\n丙\n' >"$work/pages/suzhou/1lu.txt"
 [ -f "$work/www/suzhou/zhandian/丙/index.html" ] && [ -f "$work/www/suzhou/xianlu/1lu/index.html" ] ||
   fail "the rest of the export is missing"
 
+# A city folder that cannot be read: reported, every other city written,
+# status 2. Root reads any folder, so there the export runs as nobody.
+mkdir -p "$work/locked/shut" "$work/locked/open" "$work/open-out"
+printf '甲\n乙\n' >"$work/locked/shut/1lu.txt"
+cp "$work/locked/shut/1lu.txt" "$work/locked/open/"
+chmod 000 "$work/locked/shut"
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+  chmod 755 "$work" "$work/locked" "$work/locked/open"
+  chmod 644 "$work/locked/open/1lu.txt"
+  chmod 777 "$work/open-out"
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+[ "$(status_of "${as_user[@]}" "$site" export --data "$work/locked" --out "$work/open-out/www")" = 2 ] &&
+  grep -qF "cannot read $work/locked/shut" "$work/err" || fail "unreadable city: $(cat "$work/err")"
+[ -f "$work/open-out/www/open/xianlu/1lu/index.html" ] || fail "the readable city was not written"
+chmod 755 "$work/locked/shut"
+
 [ "$failures" = 0 ] && echo "places, leftovers, escapes and exports hold up through the programs"
 exit "$failures"
