@@ -313,6 +313,12 @@ TEST(ImportFeed, ReadsFeedsAsTheyCome) {
   ImportInto(feed, scratch / "plain");
   EXPECT_EQ(Lines::ReadLineFile(scratch / "plain" / "xianggang" / "1lu.txt").stops.front().name,
             "Central");  // untranslated now
+  // A publisher that is one of the agencies, or has no name, is not credited again.
+  std::ofstream(feed / "feed_info.txt", std::ios::trunc)
+      << "feed_publisher_name,feed_lang\n城巴,zh\n,zh\n";
+  ImportInto(feed, scratch / "credited");
+  EXPECT_EQ(Lines::ReadLineFile(scratch / "credited" / "xianggang" / "1lu.txt").source,
+            "城巴、电车公司");
 
   int error = 0;
   zip_t* zip = zip_open((scratch / "inside.zip").c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
