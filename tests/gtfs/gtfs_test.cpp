@@ -308,6 +308,8 @@ TEST(ImportFeed, ReadsFeedsAsTheyCome) {
   const fs::path scratch = Testing::ScratchFolder();
   const fs::path feed = scratch / "feed";
   fs::copy(kFeed, feed);
+  // A headway window that ends where it starts gives no departure.
+  std::ofstream(feed / "frequencies.txt", std::ios::app) << "T2,25:00:00,25:00:00,600\n";
   std::ofstream(feed / "feed_info.txt", std::ios::trunc).flush();
   std::ofstream(feed / "translations.txt", std::ios::trunc).flush();
   ImportInto(feed, scratch / "plain");
@@ -317,8 +319,10 @@ TEST(ImportFeed, ReadsFeedsAsTheyCome) {
   std::ofstream(feed / "feed_info.txt", std::ios::trunc)
       << "feed_publisher_name,feed_lang\n城巴,zh\n,zh\n";
   ImportInto(feed, scratch / "credited");
-  EXPECT_EQ(Lines::ReadLineFile(scratch / "credited" / "xianggang" / "1lu.txt").source,
-            "城巴、电车公司");
+  const Lines::LineFile credited =
+      Lines::ReadLineFile(scratch / "credited" / "xianggang" / "1lu.txt");
+  EXPECT_EQ(credited.source, "城巴、电车公司");
+  EXPECT_EQ(credited.stops.front().times, "06:00-23:50");
 
   int error = 0;
   zip_t* zip = zip_open((scratch / "inside.zip").c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
