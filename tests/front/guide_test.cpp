@@ -165,6 +165,17 @@ TEST_F(GuideTest, FindsTheWaysABruteForceSearchFinds) {
   EXPECT_GT(loops, 0u);  // rides on round the loop
 }
 
+// A ride's length, which the brute force shares: on a loop it rides on past
+// the end, but never from a stop round to itself; elsewhere only forward.
+TEST(RideLength, RidesOnRoundALoopButNeverToWhereItIs) {
+  const std::vector<std::string> loop = {"丙", "辛", "西站", "丙"}, line = {"甲", "乙", "丙"};
+  EXPECT_EQ(Lines::RideLength(loop, 1, 2), 1u);
+  EXPECT_EQ(Lines::RideLength(loop, 2, 1), 2u);  // 西站, 丙, 辛
+  EXPECT_EQ(Lines::RideLength(loop, 1, 1), 0u);
+  EXPECT_EQ(Lines::RideLength(line, 2, 1), 0u);
+  EXPECT_EQ(Lines::RideLength(line, 1, 1), 0u);
+}
+
 // On a generated dense city (loops, stops visited twice, many ways between
 // any two stops), the ways kept are the best of the brute force's, in order:
 // fewest stops, then line directions.
